@@ -1,0 +1,214 @@
+#include "tests/windows/frame_image.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+uint32_t bigEndian32(const uint8_t *bytes)
+{
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+// The value of the channel under mask, scaled to 8 bits.
+uint8_t channel(uint32_t pixel, uint32_t mask)
+{
+    int shift = 0;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    int bits = 0;
+    while (mask >> bits & 1)
+        ++bits;
+    uint32_t value = pixel >> shift & mask;
+    if (bits >= 8)
+        return uint8_t(value >> (bits - 8));
+    // Fewer than 8 bits: repeat them downwards, so full scale stays full.
+    uint32_t scaled = value << (8 - bits);
+    for (int filled = bits; filled < 8; filled += bits)
+        scaled |= scaled >> filled;
+    return uint8_t(scaled);
+}
+
+bool isChannelMask(uint32_t mask)
+{
+    if (mask == 0)
+        return false;
+    while (!(mask & 1))
+        mask >>= 1;
+    return (mask & (mask + 1)) == 0;
+}
+
+} // namespace
+
+bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes)
+{
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    bytes.clear();
+    uint8_t buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &error)
+{
+    // The header is 25 big-endian 32-bit fields, then the window name (up to
+    // headerSize), then colourCount 12-byte colour entries, then the pixels.
+    enum { HeaderSize, Version, Format, Depth, Width, Height, XOffset, ByteOrder, BitmapUnit, BitOrder, BitmapPad,
+           BitsPerPixel, BytesPerLine, VisualClass, RedMask, GreenMask, BlueMask, BitsPerRgb, ColormapEntries,
+           ColourCount, FieldCount = 25 };
+    if (file.size() < FieldCount * 4) {
+        error = "not an XWD file: too short";
+        return false;
+    }
+    uint32_t field[FieldCount];
+    for (int i = 0; i < FieldCount; ++i)
+        field[i] = bigEndian32(&file[size_t(i) * 4]);
+    if (field[Version] != 7 || field[Format] != 2 || field[HeaderSize] < FieldCount * 4) {
+        error = "not an XWD version 7 ZPixmap";
+        return false;
+    }
+    uint32_t bits = field[BitsPerPixel];
+    if ((bits != 24 && bits != 32) || field[VisualClass] != 4 || !isChannelMask(field[RedMask]) ||
+        !isChannelMask(field[GreenMask]) || !isChannelMask(field[BlueMask])) {
+        error = "XWD: only 24- and 32-bit TrueColor pictures are read";
+        return false;
+    }
+    uint32_t width = field[Width];
+    uint32_t height = field[Height];
+    if (width == 0 || height == 0 || width > uint32_t(kMaxSide) || height > uint32_t(kMaxSide)) {
+        error = "XWD: absurd picture size";
+        return false;
+    }
+    uint64_t bytesPerPixel = bits / 8;
+    uint64_t pitch = field[BytesPerLine];
+    uint64_t start = uint64_t(field[HeaderSize]) + uint64_t(field[ColourCount]) * 12;
+    if (pitch < width * bytesPerPixel || start + pitch * height > file.size()) {
+        error = "XWD: truncated or inconsistent sizes";
+        return false;
+    }
+    bool mostSignificantFirst = field[ByteOrder] != 0;
+    image.width = int32_t(width);
+    image.height = int32_t(height);
+    image.rgb.assign(size_t(width) * height * 3, 0);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t *row = &file[start + pitch * y];
+        uint8_t *out = &image.rgb[size_t(y) * width * 3];
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t *p = row + x * bytesPerPixel;
+            uint32_t pixel = 0;
+            for (uint64_t b = 0; b < bytesPerPixel; ++b)
+                pixel |= uint32_t(mostSignificantFirst ? p[b] : p[bytesPerPixel - 1 - b]) << (8 * (bytesPerPixel - 1 - b));
+            out[x * 3 + 0] = channel(pixel, field[RedMask]);
+            out[x * 3 + 1] = channel(pixel, field[GreenMask]);
+            out[x * 3 + 2] = channel(pixel, field[BlueMask]);
+        }
+    }
+    return true;
+}
+
+bool readRaw565(const std::vector<uint8_t> &file, int32_t width, int32_t height, RgbImage &image, std::string &error)
+{
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+        file.size() != size_t(width) * size_t(height) * 2) {
+        error = "raw frame: size does not match " + std::to_string(width) + "x" + std::to_string(height) + "x16";
+        return false;
+    }
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(size_t(width) * height * 3);
+    for (size_t i = 0; i < size_t(width) * height; ++i) {
+        uint32_t word = uint32_t(file[i * 2]) | uint32_t(file[i * 2 + 1]) << 8;
+        image.rgb[i * 3 + 0] = channel(word, 0xF800);
+        image.rgb[i * 3 + 1] = channel(word, 0x07E0);
+        image.rgb[i * 3 + 2] = channel(word, 0x001F);
+    }
+    return true;
+}
+
+bool readPngFile(const std::string &path, RgbImage &image, std::string &error)
+{
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) {
+        error = "PNG: " + std::string(png.message);
+        return false;
+    }
+    if (png.width == 0 || png.height == 0 || png.width > uint32_t(kMaxSide) || png.height > uint32_t(kMaxSide)) {
+        png_image_free(&png);
+        error = "PNG: absurd picture size";
+        return false;
+    }
+    png.format = PNG_FORMAT_RGB;
+    image.width = int32_t(png.width);
+    image.height = int32_t(png.height);
+    image.rgb.assign(PNG_IMAGE_SIZE(png), 0);
+    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
+        error = "PNG: " + std::string(png.message);
+        png_image_free(&png);
+        return false;
+    }
+    return true;
+}
+
+bool writePngFile(const std::string &path, const RgbImage &image)
+{
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = uint32_t(image.width);
+    png.height = uint32_t(image.height);
+    png.format = PNG_FORMAT_RGB;
+    return png_image_write_to_file(&png, path.c_str(), 0, image.rgb.data(), 0, nullptr) != 0;
+}
+
+RgbImage cropTopLeft(const RgbImage &image, int32_t width, int32_t height)
+{
+    RgbImage part;
+    part.width = width;
+    part.height = height;
+    part.rgb.resize(size_t(width) * height * 3);
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(&part.rgb[size_t(y) * width * 3], &image.rgb[size_t(y) * image.width * 3], size_t(width) * 3);
+    return part;
+}
+
+FrameDifference compare565(const RgbImage &expected, const RgbImage &got)
+{
+    static const uint8_t kTopBits[3] = {0xF8, 0xFC, 0xF8};
+    FrameDifference result;
+    result.marked = expected;
+    for (int32_t y = 0; y < expected.height; ++y) {
+        for (int32_t x = 0; x < expected.width; ++x) {
+            const uint8_t *e = &expected.rgb[(size_t(y) * expected.width + x) * 3];
+            const uint8_t *g = &got.rgb[(size_t(y) * got.width + x) * 3];
+            uint8_t *m = &result.marked.rgb[(size_t(y) * expected.width + x) * 3];
+            bool same = true;
+            for (int c = 0; c < 3; ++c)
+                same = same && (e[c] & kTopBits[c]) == (g[c] & kTopBits[c]);
+            if (same) {
+                for (int c = 0; c < 3; ++c)
+                    m[c] = uint8_t(m[c] / 4);
+                continue;
+            }
+            if (result.pixels < 10)
+                std::printf("  (%d, %d): expected %02x%02x%02x, got %02x%02x%02x\n", x, y, e[0], e[1], e[2], g[0],
+                            g[1], g[2]);
+            ++result.pixels;
+            m[0] = 255;
+            m[1] = 0;
+            m[2] = 0;
+        }
+    }
+    return result;
+}

@@ -1,0 +1,140 @@
+#include "tests/windows/frame_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// An XWD file as an X server writes it: 25 big-endian fields, a name, no
+// colour entries unless asked, then the rows.
+std::vector<uint8_t> makeXwd(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t bytesPerLine,
+                             bool msbFirst, const std::vector<uint32_t> &pixels, uint32_t colourCount = 0)
+{
+    const char name[] = "xwdump";
+    uint32_t headerSize = 100 + sizeof name;
+    uint32_t fields[25] = {headerSize, 7, 2, 24, width, height, 0, msbFirst ? 1u : 0u, 32, 0, 32, bitsPerPixel,
+                           bytesPerLine, 4, 0xFF0000, 0x00FF00, 0x0000FF, 8, 256, colourCount, width, height, 0, 0, 0};
+    std::vector<uint8_t> file;
+    for (uint32_t field : fields)
+        for (int shift = 24; shift >= 0; shift -= 8)
+            file.push_back(uint8_t(field >> shift));
+    file.insert(file.end(), name, name + sizeof name);
+    file.resize(file.size() + size_t(colourCount) * 12, 0);
+    uint32_t bytesPerPixel = bitsPerPixel / 8;
+    for (uint32_t y = 0; y < height; ++y) {
+        size_t rowStart = file.size();
+        for (uint32_t x = 0; x < width; ++x) {
+            uint32_t pixel = pixels[y * width + x];
+            for (uint32_t b = 0; b < bytesPerPixel; ++b) {
+                uint32_t shift = msbFirst ? 8 * (bytesPerPixel - 1 - b) : 8 * b;
+                file.push_back(uint8_t(pixel >> shift));
+            }
+        }
+        file.resize(rowStart + bytesPerLine, 0xEE);
+    }
+    return file;
+}
+
+std::string rgbAt(const RgbImage &image, int x, int y)
+{
+    const uint8_t *p = &image.rgb[(size_t(y) * image.width + x) * 3];
+    char text[8];
+    std::snprintf(text, sizeof text, "%02x%02x%02x", p[0], p[1], p[2]);
+    return text;
+}
+
+// 3 x 2, every pixel different, so a swap of channels, rows or columns shows.
+const std::vector<uint32_t> kPixels = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0x010203};
+
+void expectPixels(const RgbImage &image)
+{
+    ASSERT_EQ(image.width, 3);
+    ASSERT_EQ(image.height, 2);
+    const char *expected[6] = {"102030", "405060", "708090", "a0b0c0", "d0e0f0", "010203"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(rgbAt(image, i % 3, i / 3), expected[i]) << "pixel " << i % 3 << "," << i / 3;
+}
+
+TEST(ReadXwd, ReadsBothByteOrdersAndPaddedRows)
+{
+    RgbImage image;
+    std::string error;
+    ASSERT_TRUE(readXwd(makeXwd(3, 2, 32, 16, false, kPixels, 2), image, error)) << error;
+    expectPixels(image);
+    ASSERT_TRUE(readXwd(makeXwd(3, 2, 32, 12, true, kPixels), image, error)) << error;
+    expectPixels(image);
+    ASSERT_TRUE(readXwd(makeXwd(3, 2, 24, 12, false, kPixels), image, error)) << error;
+    expectPixels(image);
+}
+
+TEST(ReadXwd, RefusesDamagedFiles)
+{
+    RgbImage image;
+    std::string error;
+    std::vector<uint8_t> good = makeXwd(3, 2, 32, 12, false, kPixels);
+    std::vector<uint8_t> truncated(good.begin(), good.end() - 1);
+    EXPECT_FALSE(readXwd(truncated, image, error));
+    std::vector<uint8_t> header(good.begin(), good.begin() + 60);
+    EXPECT_FALSE(readXwd(header, image, error));
+    EXPECT_FALSE(readXwd(makeXwd(3, 2, 32, 8, false, kPixels), image, error)) << "rows shorter than the width";
+    EXPECT_FALSE(readXwd(makeXwd(3, 2, 16, 12, false, kPixels), image, error)) << "16 bits per pixel";
+    std::vector<uint8_t> huge = good;
+    huge[19] = 0x7F;  // width 0x7F00007F
+    huge[16] = 0x7F;
+    EXPECT_FALSE(readXwd(huge, image, error));
+    std::vector<uint8_t> colours = good;
+    colours[76] = 0xFF;  // 0xFF000000 colour entries: far past the end
+    EXPECT_FALSE(readXwd(colours, image, error));
+}
+
+TEST(ReadRaw565, ExpandsEachChannelToFullScale)
+{
+    // Little-endian words: red, green, blue, and 0x8410 (the top bit of each).
+    std::vector<uint8_t> file = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x10, 0x84};
+    RgbImage image;
+    std::string error;
+    ASSERT_TRUE(readRaw565(file, 2, 2, image, error)) << error;
+    EXPECT_EQ(rgbAt(image, 0, 0), "ff0000");
+    EXPECT_EQ(rgbAt(image, 1, 0), "00ff00");
+    EXPECT_EQ(rgbAt(image, 0, 1), "0000ff");
+    EXPECT_EQ(rgbAt(image, 1, 1), "848284");
+    EXPECT_FALSE(readRaw565(file, 2, 3, image, error));
+    EXPECT_FALSE(readRaw565(file, -2, -2, image, error));
+}
+
+TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly)
+{
+    RgbImage expected{2, 1, {0xF8, 0xFC, 0xF8, 0x00, 0x00, 0x00}};
+    RgbImage same{3, 2, {0xFF, 0xFF, 0xFF, 0x07, 0x03, 0x07, 0x55, 0x55, 0x55,
+                         0x12, 0x34, 0x56, 0x12, 0x34, 0x56, 0x12, 0x34, 0x56}};
+    EXPECT_EQ(compare565(expected, cropTopLeft(same, 2, 1)).pixels, 0);
+
+    RgbImage greenStep{2, 1, {0xF8, 0xFC, 0xF8, 0x00, 0x04, 0x00}};
+    FrameDifference difference = compare565(expected, greenStep);
+    EXPECT_EQ(difference.pixels, 1);
+    EXPECT_EQ(rgbAt(difference.marked, 1, 0), "ff0000");
+    EXPECT_EQ(rgbAt(difference.marked, 0, 0), "3e3f3e");
+
+    RgbImage redStep{2, 1, {0xF0, 0xFC, 0xF8, 0x00, 0x00, 0x00}};
+    EXPECT_EQ(compare565(expected, redStep).pixels, 1);
+}
+
+TEST(PngFile, WritesAndReadsBackTheSamePixels)
+{
+    RgbImage image{3, 2, {}};
+    for (uint32_t pixel : kPixels)
+        for (int shift = 16; shift >= 0; shift -= 8)
+            image.rgb.push_back(uint8_t(pixel >> shift));
+    std::string path = (std::filesystem::temp_directory_path() / "frame_image_test.png").string();
+    ASSERT_TRUE(writePngFile(path, image));
+    RgbImage back;
+    std::string error;
+    ASSERT_TRUE(readPngFile(path, back, error)) << error;
+    expectPixels(back);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(readPngFile(path, back, error));
+}
+
+} // namespace

@@ -1,0 +1,106 @@
+// The sprite library in display memory: every frame of every sprite of one
+// library file, converted to the display's depth and held as an off-screen
+// surface with source colour key 0.
+//
+// Stored pixels (SpriteRecord pixel blocks, rows top down, no padding):
+//   24 bits: bytes blue, green, red.
+//   16 bits: byte 0 = blue in bits 7-3, green bits 4-2 in bits 2-0;
+//            byte 1 = green bits 1-0 in bits 7-6, red in bits 5-1, a spare bit 0.
+// Display pixels: 16 bits is a little-endian 5-6-5 word (red on top); 32 bits
+// is the bytes blue, green, red, 0.
+//
+// Ownership: the library owns its arrays, each entry's frames array and every
+// frame surface (released once, by the library's destructor). names and
+// extraData point into the module's memory, are never read and die with the
+// module. Copying an entry shares its surfaces; destroying one releases none.
+#ifndef CLIENT_SPRITES_SPRITE_LIBRARY_H
+#define CLIENT_SPRITES_SPRITE_LIBRARY_H
+
+#include "client/display/display.h"
+#include "common/sprite_records.h"
+#include "platform/win32.h"
+
+#include <cstdint>
+#include <vector>
+
+struct SpriteFrame {
+    uint32_t frameTag;
+    uint16_t width;
+    uint16_t height;
+    uint16_t originX;  // subtracted from x when drawn
+    uint16_t originY;  // subtracted from y when drawn
+    uint16_t offsetX;  // added to x when drawn
+    uint16_t offsetY;  // added to y when drawn
+    uint16_t spare1;
+    uint16_t spare2;
+    int32_t extraSize;
+    uint8_t *extraData;             // module memory, borrowed
+    IDirectDrawSurface7 *surface;   // null when it could not be made
+};
+
+struct SpriteEntry {
+    uint8_t translucent = 0;  // nonzero: drawn as a 50% mix, else keyed
+    std::vector<SpriteFrame> frames;
+
+    // Fills the entry from one sprite: its frames, each with a surface in the
+    // display's depth. False when the display depth is neither 16 nor 32 (or
+    // the record lacks its per-frame arrays); nothing is created then.
+    bool createFrames(Display &display, const SpriteRecord &sprite);
+    // Draws frame 0 with its top-left corner at (x + offsetX - originX,
+    // y + offsetY - originY) onto the surface in *target, clipped to the
+    // screen. Frames wholly off the screen are skipped. Always true.
+    bool drawAt(Display &display, IDirectDrawSurface7 *const *target, int x, int y) const;
+};
+
+class SpriteLibrary {
+public:
+    Display *display = nullptr;  // not owned; set before loadSprites
+    uint32_t tag1 = 0;
+    uint32_t tag2 = 0;
+    uint32_t tag3 = 0;
+    // Same length, one position per loaded sprite, in library-file order.
+    std::vector<SpriteEntry> entries;
+    std::vector<int32_t> spriteIds;
+    std::vector<char *> names;
+
+    // Binds the sprite file module (g_spriteModule.load), result ignored.
+    SpriteLibrary();
+    // Unloads the module first, then releases every frame surface.
+    ~SpriteLibrary();
+    SpriteLibrary(const SpriteLibrary &) = delete;
+    SpriteLibrary &operator=(const SpriteLibrary &) = delete;
+
+    // Loads a library file through the module and appends its sprites. On a
+    // missing module, export or file the library is left as it was.
+    bool loadSprites(const char *path);
+    // Position of the first sprite with this identifier, or -1.
+    int32_t indexOfSprite(int32_t id) const;
+};
+
+// One stored 16-bit pixel (b0 stored first) as a 5-6-5 display word, low byte
+// first. Green's lowest bit is 0; the spare bit lands in the top green bit.
+inline void convert16To16(uint8_t b0, uint8_t b1, uint8_t *out)
+{
+    out[0] = uint8_t((b1 & 0xC0) | (b0 >> 3));
+    out[1] = uint8_t((b0 & 0x07) | (b1 << 2));
+}
+
+// One stored 16-bit pixel as the blue, green and red bytes of a 32-bit
+// display pixel; the spare bit lands in bit 2 of red.
+inline void convert16To32(uint8_t b0, uint8_t b1, uint8_t *out)
+{
+    out[0] = uint8_t(b0 & 0xF8);
+    out[1] = uint8_t(((b0 & 0x07) << 5) | ((b1 >> 3) & 0x18));
+    out[2] = uint8_t(b1 << 2);
+}
+
+// One stored 24-bit pixel as a 5-6-5 display word, low byte first: the top
+// 5, 6 and 5 bits of red, green and blue.
+inline void convert24To16(uint8_t blue, uint8_t green, uint8_t red, uint8_t *out)
+{
+    uint16_t word = uint16_t((red & 0xF8) << 8 | (green & 0xFC) << 3 | blue >> 3);
+    out[0] = uint8_t(word);
+    out[1] = uint8_t(word >> 8);
+}
+
+#endif

@@ -8,6 +8,7 @@
 // 1 when they differ, after writing OUTPUT_PREFIX-expected.png, -got.png and
 // -diff.png (the expected picture dimmed, differing pixels red); 2 when a
 // picture cannot be read.
+#include "tests/windows/file_bytes.h"
 #include "tests/windows/frame_image.h"
 
 #include <cstdio>

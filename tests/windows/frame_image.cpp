@@ -44,21 +44,6 @@ bool isChannelMask(uint32_t mask)
 
 } // namespace
 
-bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes)
-{
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    bytes.clear();
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
-
 bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &error)
 {
     // The header is 25 big-endian 32-bit fields, then the window name (up to

@@ -25,7 +25,6 @@ bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &err
 bool readRaw565(const std::vector<uint8_t> &file, int32_t width, int32_t height, RgbImage &image, std::string &error);
 bool readPngFile(const std::string &path, RgbImage &image, std::string &error);
 bool writePngFile(const std::string &path, const RgbImage &image);
-bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes);
 
 struct FrameDifference {
     int64_t pixels = 0;  // pixels that differ at 5-6-5 precision

@@ -90,10 +90,10 @@ void placeLandmarks(std::vector<WorldObject> &objects) {
     for (const WorldObject &o : {single(kOak, 4, 0), single(kBush, 3, 0), single(kRock, 4, 4), single(kRock, 5, 6),
                                  single(kPine, 0, 11), single(kPine, 0, 12), single(kPine, 1, 13), single(kPine, 2, 13),
                                  single(kPine, 3, 13), single(kOak, 9, 7), single(kPine, 8, 8), single(kBush, 12, 1),
-                                 single(kOak, 13, 2), single(kBush, 11, 6), single(kRock, 0, 3)})
+                                 single(kOak, 13, 2), single(kBush, 11, 6), single(kRock, 5, 1)})
         objects.push_back(o);
     objects.push_back({kHouse, 26, 22, 2, 2, 0});
-    objects.push_back({kHouse, 22, 18, 2, 2, 0});
+    objects.push_back({kHouse, 24, 18, 2, 2, 0});
     objects.push_back({kTower, 19, 25, 1, 1, 1});
     objects.push_back(single(kFountain, 22, 22));
     objects.push_back(single(kWindmill, 30, 10));

@@ -135,7 +135,7 @@ struct TilePlace {
 // of each (and the 3 x 3 around it) shows the terrain's key colour.
 constexpr TilePlace kLandmarkTiles[] = {
     {0, 0, kGrassLight}, {1, 1, kMeadow}, {6, 3, kRoad}, {6, 0, kRoad},  {10, 3, kRoad},
-    {6, 9, kRoad},       {3, 8, kWater},  {1, 6, kShallowWater},         {3, 5, kSand},
+    {6, 9, kRoad},       {3, 8, kWater},  {1, 6, kShallowWater},         {4, 5, kSand},
 };
 
 // Tiles whose identifier is kMissingId; they draw nothing.

@@ -62,7 +62,9 @@ int32_t terrainAt(int32_t x, int32_t y) {
     if (inside(kPlaza, x, y)) return kPaving;
     if (inside(kField, x, y) || inside(kPath, x, y)) return kDirt;
     for (const Lake &lake : kLakes) {
-        const double d = std::sqrt((x - lake.x) * (x - lake.x) + (y - lake.y) * (y - lake.y));
+        // A little noise on the distance frays the shore.
+        const double d = std::sqrt((x - lake.x) * (x - lake.x) + (y - lake.y) * (y - lake.y)) +
+                         0.9 * (valueNoise(x, y, 3, 11) - 0.5);
         if (d < lake.deep) return kWater;
         if (d < lake.shallow) return kShallowWater;
         if (d < lake.shore) return kSand;

@@ -16,6 +16,21 @@
 // colour. Objects are drawn at the middle of their tile and stand there
 // through their origin (the point of the picture that touches the ground).
 //
+// The start view (tile (x, y) written x,y; +x runs to the lower right on the
+// screen, +y to the upper right):
+//   - roads of cobbles along x == 6 and y == 3, crossing at 6,3 (screen
+//     (500, 270)); tiles 0,0 .. 2,0 and 0,1, 0,2 are light grass, 1,1 meadow;
+//   - a lake around 2.5,8 (deep water, a shallow ring, a sand shore) with a
+//     translucent fountain at 2,8; a row of pines beyond it at y 11..13;
+//   - a stone tower drawn at 0,5 whose footprint (elevation 1) is 1,4;
+//   - a house on the 2 x 2 block 7..8 x 4..5 (front tile 8,4), an oak in
+//     front of it at 9,4, a bush behind it at 7,6, a fence on 10..13,4;
+//   - a windmill at 10,0 by a dirt path (7..11,1) and a field (12..16, 0..2);
+//   - a tile without a sprite at 15,0 (screen (620, 390)).
+// Beyond the start view: a village on a paved plaza (20..24 x 20..24) with a
+// second fountain, two houses and a tower; woods; lakes around 38,44 and
+// 50,13; side roads along x == 22 (y 3..19) and y == 22 (x 7..19).
+//
 // All key colours have channels that are multiples of 8, so they survive
 // the reduction to 5 bits per channel (6 for green on a 5-6-5 display)
 // unchanged, whether the sprite is stored with 16 or 24 bits.

@@ -68,3 +68,18 @@ TEST(MapWriter, TilesFollowInRowOrderAfterTheObjects) {
 }
 
 }  // namespace
+
+namespace {
+
+// The documented display words agree with the viewer's 5-6-5 conversion of
+// the same stored pixels: (F8, 00) -> 001F, (00, 3E) -> F800, (07, C0) -> 07C0.
+TEST(Layout, KeyColoursGiveTheViewersDisplayWords) {
+    EXPECT_EQ(displayWord({0, 0, 248}), 0x001F);
+    EXPECT_EQ(displayWord({248, 0, 0}), 0xF800);
+    EXPECT_EQ(displayWord({0, 248, 0}), 0x07C0);
+    for (const TerrainInfo &t : kTerrain) {
+        EXPECT_EQ(t.key.r % 8 + t.key.g % 8 + t.key.b % 8, 0) << t.name;
+    }
+}
+
+}  // namespace

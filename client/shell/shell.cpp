@@ -1,0 +1,129 @@
+#include "client/shell/shell.h"
+
+#include <cstdlib>
+
+#include "client/shell/globals.h"
+
+namespace {
+
+constexpr char windowClassName[] = "Client";
+constexpr char spriteLibraryPath[] = "sprites/test.lspr";
+constexpr char mapPath[] = "maps/test.map";
+
+}  // namespace
+
+HWND createMainWindow(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = windowClassName;
+    RegisterClassExA(&windowClass);
+
+    HWND window = CreateWindowExA(0, windowClassName, "Client", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                  GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) std::exit(-1);
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+    return window;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEMOVE:
+        g_mouseX = static_cast<int32_t>(lParam & 0xFFFF);
+        g_mouseY = static_cast<int32_t>((lParam >> 16) & 0xFFFF);
+        return 0;
+    case WM_LBUTTONUP: {
+        // The last WM_MOUSEMOVE position, not this message's own.
+        const MapPoint centre = g_mapView.pick(g_mouseX, g_mouseY);
+        g_mapView.centerX = centre.x;
+        g_mapView.centerY = centre.y;
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_ERASEBKGND:
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool setupDisplay(HWND window)
+{
+    g_display.bitDepth = 16;
+    g_display.screenWidth = 640;
+    g_display.screenHeight = 480;
+    g_display.directDraw = &g_directDraw;
+    g_display.primarySurface = &g_primarySurface;
+    g_display.backBuffer = &g_backBuffer;
+    g_display.fullScreen = true;
+    return g_display.initialize(window);
+}
+
+bool setupScene()
+{
+    g_spriteLibrary.display = &g_display;
+    if (!g_spriteLibrary.loadSprites(spriteLibraryPath)) return false;
+
+    g_mapData = MapData{};
+    g_map.data = &g_mapData;
+    if (!g_map.load(mapPath, g_spriteLibrary)) return false;
+
+    g_objectList.map = &g_mapData;
+    g_objectList.rebuild();
+
+    g_mapView.objects = &g_objectList;
+    g_mapView.map = &g_mapData;
+    g_mapView.centerX = 0;
+    g_mapView.centerY = 0;
+    g_mapView.radiusX = 15;
+    g_mapView.radiusY = 15;
+    g_mapView.screenCenterX = 320;
+    g_mapView.screenCenterY = 240;
+    g_mapView.drawSprite = drawViewSprite;
+    return true;
+}
+
+bool runFrame()
+{
+    // A display that failed to initialise has no surfaces to draw through; a
+    // view the scene setup did not finish draws nothing.
+    if (!g_display.initialized) return false;
+    g_display.clearBackBuffer(0);
+    g_mapView.draw();
+    return g_display.present();
+}
+
+bool drawViewSprite(int32_t sprite, int32_t x, int32_t y)
+{
+    if (sprite < 0 || static_cast<size_t>(sprite) >= g_spriteLibrary.entries.size()) return false;
+    return g_spriteLibrary.entries[static_cast<size_t>(sprite)].drawAt(g_display, &g_backBuffer, x, y);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    HWND window = createMainWindow(instance);
+    setupDisplay(window);
+    setupScene();
+
+    MSG message{};
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (GetMessageA(&message, nullptr, 0, 0) == 0) break;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        runFrame();
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -173,14 +173,17 @@ struct ObjectPlace {
 };
 
 // Landmark objects in the start view. The fountain is translucent: its key
-// pixel is mixed half and half with the water beneath it on the screen.
+// pixel lies over the middle of kFountainGround's key patch, and the screen
+// shows the two colours mixed half and half.
 constexpr ObjectPlace kLandmarkObjects[] = {
     {kHouse, 8, 4, 2, 2, 0, -20, -16, {232, 216, 176}},   // left wall plaster
     {kTower, 0, 5, 1, 1, 1, -4, 4, {168, 160, 152}},      // left wall stone
     {kWindmill, 10, 0, 1, 1, 0, -4, -20, {240, 232, 216}}, // white body
-    {kFountain, 2, 8, 1, 1, 0, 0, -12, {232, 240, 248}},   // the jet
+    {kFountain, 2, 8, 1, 1, 0, 0, -20, {232, 240, 248}},   // the jet
     {kOak, 2, 1, 1, 1, 0, 0, -4, {112, 80, 48}},           // trunk
 };
+
+constexpr TilePlace kFountainGround = {1, 9, kShallowWater};
 
 }  // namespace world
 

@@ -223,6 +223,12 @@ TEST_F(SampleWorld, LandmarksShowTheirKeyColours) {
         EXPECT_EQ(c, stored(p.key, s.bitsPerPixel)) << p.id << ": expected " << text(p.key) << " got " << text(c);
         const int sx = 320 + 20 * (p.x + p.y) + p.keyDx, sy = 240 + 10 * (p.x - p.y) + p.keyDy;
         EXPECT_FALSE(objectCovers(sx, sy, found)) << "key pixel of " << p.id << " is covered";
+        if (p.id == kFountain) {
+            const TilePlace g = kFountainGround;
+            EXPECT_EQ(map.tileIds[g.y * 64 + g.x], g.id);
+            EXPECT_EQ(sx, 320 + 20 * (g.x + g.y));
+            EXPECT_EQ(sy, 240 + 10 * (g.x - g.y));
+        }
     }
 }
 

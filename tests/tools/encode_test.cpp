@@ -1,6 +1,8 @@
 // The tool's own encoders: stored pixel layouts and the map writer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/tools/world_reader.h"
 #include "tools/canvas.h"
 #include "tools/world_map.h"

@@ -1,5 +1,6 @@
 #include "tests/tools/world_reader.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -58,7 +59,9 @@ bool framePixel(const SpriteRecord &sprite, int frame, int x, int y, world::Rgb 
 }
 
 std::string text(world::Rgb c) {
-    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "(%d,%d,%d)", c.r, c.g, c.b);
+    return buffer;
 }
 
 int indexOfId(const SpriteLibraryRecord &library, int32_t id) {

@@ -251,7 +251,8 @@ TEST_F(SampleWorld, SomeObjectsOverlapOnScreen) {
 }
 
 TEST(WorldFiles, TwoRunsWriteTheBuiltBytes) {
-    const std::filesystem::path base = std::filesystem::temp_directory_path() / "world_files_test";
+    // Below the working directory, so builds testing side by side never meet.
+    const std::filesystem::path base = "world_files_test";
     std::filesystem::remove_all(base);
     ASSERT_TRUE(writeWorld((base / "a").string()));
     ASSERT_TRUE(writeWorld((base / "b").string()));
@@ -265,7 +266,7 @@ TEST(WorldFiles, TwoRunsWriteTheBuiltBytes) {
 }
 
 TEST(WorldFiles, UnwritableDirectoryFails) {
-    const std::filesystem::path blocker = std::filesystem::temp_directory_path() / "world_files_blocker";
+    const std::filesystem::path blocker = "world_files_blocker";
     std::filesystem::remove_all(blocker);
     std::FILE *file = std::fopen(blocker.string().c_str(), "wb");
     ASSERT_NE(file, nullptr);

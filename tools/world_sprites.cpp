@@ -2,9 +2,18 @@
 
 #include <cmath>
 
+#include "tools/canvas.h"
+
 namespace world {
 
 namespace {
+
+// One frame as painted: the picture and its anchor.
+struct Frame {
+    Canvas picture;
+    uint16_t originX;
+    uint16_t originY;
+};
 
 constexpr int kTileWidth = 40;
 constexpr int kTileHeight = 20;
@@ -334,8 +343,7 @@ std::vector<Frame> paintWindmill() {
     return frames;
 }
 
-}  // namespace
-
+// The frames of the sprite with this identifier (none for an unknown one).
 std::vector<Frame> paintSprite(int32_t id) {
     for (const TerrainInfo &terrain : kTerrain)
         if (terrain.id == id) return {paintTerrain(terrain)};
@@ -352,6 +360,8 @@ std::vector<Frame> paintSprite(int32_t id) {
     default: return {};
     }
 }
+
+}  // namespace
 
 WorldLibrary::WorldLibrary() {
     for (const TerrainInfo &t : kTerrain) addSprite(t.name, t.id, t.bitsPerPixel, 0);

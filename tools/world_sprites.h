@@ -13,19 +13,9 @@
 #include <vector>
 
 #include "common/sprite_records.h"
-#include "tools/canvas.h"
+#include "tools/world_layout.h"
 
 namespace world {
-
-// One frame as painted: the picture and its anchor.
-struct Frame {
-    Canvas picture;
-    uint16_t originX;
-    uint16_t originY;
-};
-
-// The frames of the sprite with this identifier (none for an unknown one).
-std::vector<Frame> paintSprite(int32_t id);
 
 class WorldLibrary {
 public:

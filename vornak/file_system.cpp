@@ -1,5 +1,6 @@
 #include "vornak/file_system.h"
 
+#include <atomic>
 #include <cerrno>
 #include <utility>
 
@@ -18,7 +19,7 @@
 
 namespace {
 
-unsigned g_saveSerial = 0;  // keeps temporary names of one process apart
+std::atomic<unsigned> g_saveSerial{0};  // keeps temporary names of one process apart
 
 #ifdef _WIN32
 constexpr const char *kSeparators = "/\\";

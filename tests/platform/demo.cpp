@@ -1,0 +1,181 @@
+// A small program on the platform layer, shaped like the client: it opens its
+// window, switches to 640x480 at 16 bits, moves a colour-keyed sprite a little
+// every frame, flips, and quits on Escape (or when the window is closed).
+// Under the headless presenter it then reads back the last presented frame,
+// checks it against what it drew, and checks that nothing outlives its
+// teardown. Exit code 0 when all is well.
+#include "platform/standin.h"
+#include "platform/win32.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int spriteWidth = 40;
+constexpr int spriteHeight = 20;
+constexpr uint16_t background = 0x0010;   // dark blue
+constexpr uint16_t red = 0xF800;
+constexpr uint16_t green = 0x07E0;
+
+LRESULT CALLBACK demoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN) {
+        if (wParam == VK_ESCAPE)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The sprite: red top-left quarter, green elsewhere, a transparent first
+// column (key 0), so a flip or a lost key shows.
+uint16_t spritePixel(int x, int y) {
+    if (x == 0)
+        return 0;
+    return (x < spriteWidth / 2 && y < spriteHeight / 2) ? red : green;
+}
+
+void spritePosition(int frame, int *x, int *y) {
+    *x = (frame * 4) % (640 - spriteWidth);
+    *y = 100 + (frame * 2) % 300;
+}
+
+IDirectDrawSurface7 *makeSprite(IDirectDraw7 *directDraw) {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = spriteWidth;
+    desc.dwHeight = spriteHeight;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    IDirectDrawSurface7 *sprite = nullptr;
+    if (FAILED(directDraw->CreateSurface(&desc, &sprite, nullptr)))
+        return nullptr;
+    if (SUCCEEDED(sprite->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) {
+        for (int y = 0; y < spriteHeight; ++y)
+            for (int x = 0; x < spriteWidth; ++x) {
+                uint16_t value = spritePixel(x, y);
+                std::memcpy(static_cast<uint8_t *>(desc.lpSurface) + y * desc.lPitch + 2 * x, &value, 2);
+            }
+        sprite->Unlock(nullptr);
+    }
+    DDCOLORKEY key = {0, 0};
+    sprite->SetColorKey(DDCKEY_SRCBLT, &key);
+    return sprite;
+}
+
+uint16_t framePixel(const standin::Frame &frame, int x, int y) {
+    uint16_t value;
+    std::memcpy(&value, frame.bytes.data() + y * frame.pitch + 2 * x, 2);
+    return value;
+}
+
+// The last frame shows frame number lastFrame: background, sprite, key.
+bool lastFrameAsDrawn(int lastFrame) {
+    const standin::Frame &frame = standin::lastPresentedFrame();
+    if (frame.width != 640 || frame.height != 480 || frame.bitsPerPixel != 16)
+        return false;
+    int x = 0, y = 0;
+    spritePosition(lastFrame, &x, &y);
+    struct Probe {
+        int x, y;
+        uint16_t expected;
+    } probes[] = {{x, y, background},          {x + 1, y, red},
+                  {x + spriteWidth - 1, y, green}, {x + 1, y + spriteHeight - 1, green},
+                  {x + spriteWidth, y, background}, {0, 479, background}};
+    bool ok = true;
+    for (const Probe &probe : probes) {
+        uint16_t got = framePixel(frame, probe.x, probe.y);
+        if (got != probe.expected) {
+            std::printf("pixel (%d, %d): expected %04x, got %04x\n", probe.x, probe.y, probe.expected, got);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WNDCLASSEXA windowClass;
+    std::memset(&windowClass, 0, sizeof(windowClass));
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = demoProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    windowClass.lpszClassName = "Client";
+    RegisterClassExA(&windowClass);
+    HWND window = CreateWindowExA(0, "Client", "Client", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                  GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return -1;
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+
+    IDirectDraw *first = nullptr;
+    IDirectDraw7 *directDraw = nullptr;
+    IDirectDrawSurface7 *primary = nullptr;
+    IDirectDrawSurface7 *back = nullptr;
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.dwBackBufferCount = 1;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    DDSCAPS2 backCaps;
+    std::memset(&backCaps, 0, sizeof(backCaps));
+    backCaps.dwCaps = DDSCAPS_BACKBUFFER;
+    if (FAILED(DirectDrawCreate(nullptr, &first, nullptr)) ||
+        FAILED(first->QueryInterface(IID_IDirectDraw7, reinterpret_cast<void **>(&directDraw))) ||
+        FAILED(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN)) ||
+        FAILED(directDraw->SetDisplayMode(640, 480, 16, 0, 0)) ||
+        FAILED(directDraw->CreateSurface(&desc, &primary, nullptr)) ||
+        FAILED(primary->GetAttachedSurface(&backCaps, &back))) {
+        std::printf("demo: the display could not be set up\n");
+        return 2;
+    }
+    first->Release();
+    IDirectDrawSurface7 *sprite = makeSprite(directDraw);
+
+    DDBLTFX fill;
+    std::memset(&fill, 0, sizeof(fill));
+    fill.dwSize = sizeof(fill);
+    fill.dwFillColor = background;
+    int frame = 0;
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (GetMessageA(&msg, nullptr, 0, 0) == 0)
+                break;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
+        int x = 0, y = 0;
+        spritePosition(frame, &x, &y);
+        if (sprite)
+            back->BltFast((DWORD)x, (DWORD)y, sprite, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+        primary->Flip(nullptr, DDFLIP_WAIT);
+        ++frame;
+    }
+
+    if (sprite)
+        sprite->Release();
+    back->Release();
+    primary->Release();
+    directDraw->Release();
+
+    if (standin::presenterName() != "headless")
+        return (int)msg.wParam;
+    standin::LiveCounts live = standin::liveCounts();
+    bool drawn = frame > 0 && lastFrameAsDrawn(frame - 1);
+    bool released = live.directDrawObjects == 0 && live.surfaces == 0 && live.clippers == 0;
+    std::printf("demo: %d frames, %s, %s\n", frame, drawn ? "last frame as drawn" : "last frame differs",
+                released ? "all released" : "something outlived the teardown");
+    return drawn && released ? (int)msg.wParam : 3;
+}

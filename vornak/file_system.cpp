@@ -138,7 +138,9 @@ bool replaceFile(const std::string &from, const std::string &to) {
 
 FILE *openSource(const char *path, uint64_t &limit) {
     FILE *file = std::fopen(path, "rb");
-    if (file && !isRegular(file, limit))
+    // Some regular files (those of /proc, say) report a size of 0 and still
+    // have content; an empty file fails on its first read either way.
+    if (file && (!isRegular(file, limit) || limit == 0))
         limit = kUnsizedSourceLimit;
     return file;
 }

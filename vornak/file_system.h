@@ -13,7 +13,8 @@
 inline constexpr uint64_t kUnsizedSourceLimit = uint64_t{64} << 20;
 
 // Opens path "rb". limit receives the size of a regular file, or
-// kUnsizedSourceLimit for anything else. Null when the open fails.
+// kUnsizedSourceLimit for anything else and for files that report size 0.
+// Null when the open fails.
 FILE *openSource(const char *path, uint64_t &limit);
 
 // Where a save writes. A regular file or a path that does not exist yet is

@@ -10,32 +10,109 @@ void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptr
         std::memmove(target + y * targetPitch, source + y * sourcePitch, (size_t)rowBytes);
 }
 
-// The key test is one unsigned compare: v - low wraps above high - low for
-// every v below low.
+// Keyed rows go in 32-byte blocks, each a compare and a blend. A row's last
+// block ends at its last pixel and may overlap the one before (keying a
+// pixel twice gives the same result); it is read before any of the row is
+// written, so no read waits on an overlapping write. Rows narrower than a
+// block go pixel by pixel. Each loop is built for AVX2 and for the baseline,
+// chosen once when the program loads.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define PIXEL_LOOP __attribute__((target_clones("avx2", "default")))
+#else
+#define PIXEL_LOOP
+#endif
+#define PIXEL_INLINE inline __attribute__((always_inline))
+
+namespace {
+
+constexpr int blockBytes = 32;
+typedef uint16_t Block16 __attribute__((vector_size(blockBytes)));
+typedef uint32_t Block32 __attribute__((vector_size(blockBytes)));
+
+// The key tests, on one pixel and on a block (all ones where skipped): exact,
+// or a range [low, low + span] as one unsigned compare, since v - low wraps
+// above span for every v below low.
+struct ExactKey16 {
+    uint16_t key;
+    PIXEL_INLINE bool operator()(uint16_t value) const { return value == key; }
+    PIXEL_INLINE Block16 operator()(Block16 values) const { return (Block16)(values == key); }
+};
+struct RangeKey16 {
+    uint16_t low, span;
+    PIXEL_INLINE bool operator()(uint16_t value) const { return (uint16_t)(value - low) <= span; }
+    PIXEL_INLINE Block16 operator()(Block16 values) const { return (Block16)((Block16)(values - low) <= span); }
+};
+struct RangeKey32 {
+    uint32_t low, span;
+    PIXEL_INLINE bool operator()(uint32_t value) const { return ((value & 0x00FFFFFFu) - low) <= span; }
+    PIXEL_INLINE Block32 operator()(Block32 values) const {
+        return (Block32)(((values & 0x00FFFFFFu) - low) <= span);
+    }
+};
+
+template <typename Block, typename Key>
+PIXEL_INLINE Block keyedBlock(const uint8_t *in, const uint8_t *out, Key skips) {
+    Block values, kept;
+    std::memcpy(&values, in, sizeof(Block));
+    std::memcpy(&kept, out, sizeof(Block));
+    Block skip = skips(values);
+    return (kept & skip) | (values & ~skip);
+}
+
+template <typename Pixel, typename Block, typename Key>
+PIXEL_INLINE void keyedRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
+                            int width, int rows, Key skips) {
+    const int rowBytes = width * (int)sizeof(Pixel);
+    if (rowBytes < blockBytes) {
+        for (int y = 0; y < rows; ++y) {
+            Pixel *out = reinterpret_cast<Pixel *>(target + y * targetPitch);
+            const Pixel *in = reinterpret_cast<const Pixel *>(source + y * sourcePitch);
+            for (int x = 0; x < width; ++x)
+                out[x] = skips(in[x]) ? out[x] : in[x];
+        }
+        return;
+    }
+    const int lastBlock = rowBytes - blockBytes;
+    for (int y = 0; y < rows; ++y) {
+        uint8_t *out = target + y * targetPitch;
+        const uint8_t *in = source + y * sourcePitch;
+        Block last = keyedBlock<Block>(in + lastBlock, out + lastBlock, skips);
+        for (int x = 0; x < lastBlock; x += blockBytes) {
+            Block result = keyedBlock<Block>(in + x, out + x, skips);
+            std::memcpy(out + x, &result, blockBytes);
+        }
+        std::memcpy(out + lastBlock, &last, blockBytes);
+    }
+}
+
+PIXEL_LOOP void copyKeyed16Exact(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
+                                 ptrdiff_t sourcePitch, int width, int rows, uint16_t key) {
+    keyedRows<uint16_t, Block16>(target, targetPitch, source, sourcePitch, width, rows, ExactKey16{key});
+}
+
+PIXEL_LOOP void copyKeyed16Range(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
+                                 ptrdiff_t sourcePitch, int width, int rows, uint16_t low, uint16_t span) {
+    keyedRows<uint16_t, Block16>(target, targetPitch, source, sourcePitch, width, rows, RangeKey16{low, span});
+}
+
+PIXEL_LOOP void copyKeyed32Range(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
+                                 ptrdiff_t sourcePitch, int width, int rows, uint32_t low, uint32_t span) {
+    keyedRows<uint32_t, Block32>(target, targetPitch, source, sourcePitch, width, rows, RangeKey32{low, span});
+}
+
+} // namespace
+
 void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                  int width, int rows, uint16_t low, uint16_t high) {
-    const uint16_t span = (uint16_t)(high - low);
-    for (int y = 0; y < rows; ++y) {
-        uint16_t *out = reinterpret_cast<uint16_t *>(target + y * targetPitch);
-        const uint16_t *in = reinterpret_cast<const uint16_t *>(source + y * sourcePitch);
-        for (int x = 0; x < width; ++x) {
-            uint16_t value = in[x];
-            out[x] = (uint16_t)(value - low) <= span ? out[x] : value;
-        }
-    }
+    if (low == high)
+        copyKeyed16Exact(target, targetPitch, source, sourcePitch, width, rows, low);
+    else
+        copyKeyed16Range(target, targetPitch, source, sourcePitch, width, rows, low, (uint16_t)(high - low));
 }
 
 void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                  int width, int rows, uint32_t low, uint32_t high) {
-    const uint32_t span = high - low;
-    for (int y = 0; y < rows; ++y) {
-        uint32_t *out = reinterpret_cast<uint32_t *>(target + y * targetPitch);
-        const uint32_t *in = reinterpret_cast<const uint32_t *>(source + y * sourcePitch);
-        for (int x = 0; x < width; ++x) {
-            uint32_t value = in[x];
-            out[x] = ((value & 0x00FFFFFFu) - low) <= span ? out[x] : value;
-        }
-    }
+    copyKeyed32Range(target, targetPitch, source, sourcePitch, width, rows, low, high - low);
 }
 
 void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t value) {

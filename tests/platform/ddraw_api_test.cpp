@@ -132,6 +132,38 @@ TEST_F(ColorKeys, ThirtyTwoBitKeySkipsOnlyTheExactColour) {
     EXPECT_EQ(readPixels(target, 4, 1), expected);
 }
 
+// Rows of every length around the blit's block sizes, with the key and its
+// neighbours at every position across the row.
+TEST_F(ColorKeys, EveryPixelOfWideRowsIsKeyedAtBothDepths) {
+    for (int bits : {16, 32}) {
+        const uint32_t key = bits == 16 ? 0x8410u : 0x00808080u;
+        for (int width : {7, 8, 9, 15, 16, 17, 31, 33, 40, 47}) {
+            IDirectDrawSurface7 *source = surface(width, 3, bits);
+            IDirectDrawSurface7 *target = surface(width + 2, 3, bits);
+            std::vector<uint32_t> picture, background, expected((size_t)(width + 2) * 3);
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < width; ++x) {
+                    int kind = (x + y) % 3;   // key, key - 1, key + 1
+                    picture.push_back(kind == 0 ? key : kind == 1 ? key - 1 : key + 1);
+                }
+            for (int i = 0; i < (width + 2) * 3; ++i)
+                background.push_back(bits == 16 ? 0x1000u + (uint32_t)i : 0x00100000u + (uint32_t)i);
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < width + 2; ++x) {
+                    size_t at = (size_t)(y * (width + 2) + x);
+                    bool inside = x >= 1 && x <= width;
+                    uint32_t drawn = inside ? picture[(size_t)(y * width + x - 1)] : key;
+                    expected[at] = drawn == key ? background[at] : drawn;
+                }
+            writePixels(source, width, 3, picture);
+            writePixels(target, width + 2, 3, background);
+            ASSERT_EQ(setKey(source, key, key), DD_OK);
+            ASSERT_EQ(target->BltFast(1, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+            EXPECT_EQ(readPixels(target, width + 2, 3), expected) << width << " pixels of " << bits << " bits";
+        }
+    }
+}
+
 TEST_F(ColorKeys, WithoutTheKeyFlagEveryPixelIsCopied) {
     IDirectDrawSurface7 *source = surface(2, 1, 16);
     IDirectDrawSurface7 *target = surface(2, 1, 16);

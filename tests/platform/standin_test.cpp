@@ -183,6 +183,37 @@ TEST_F(PaddedPitch, RowsAreLongerThanThePixels) {
     directDraw->Release();
 }
 
+using RangeKeys = StandIn;
+
+// As Wine's software blitter: a key range [low, high], and for 32-bit pixels
+// only the colour bits count, not the unused top byte.
+TEST_F(RangeKeys, SkipEveryValueInTheRangeOnWideAndNarrowRows) {
+    IDirectDraw7 *directDraw = createDirectDraw();
+    ASSERT_NE(directDraw, nullptr);
+    for (int bits : {16, 32})
+        for (int width : {5, 40}) {
+            IDirectDrawSurface7 *source = createSurface(directDraw, width, 1, bits);
+            IDirectDrawSurface7 *target = createSurface(directDraw, width, 1, bits);
+            std::vector<uint32_t> picture, expected;
+            for (int x = 0; x < width; ++x) {
+                uint32_t value = 0x0F + (uint32_t)(x % 5);   // 0x0F .. 0x13
+                if (bits == 32 && x % 2)
+                    value |= 0xAB000000u;
+                picture.push_back(value);
+                expected.push_back((value & 0xFFFFFF) >= 0x10 && (value & 0xFFFFFF) <= 0x12 ? 0x7777u : value);
+            }
+            writePixels(source, width, 1, picture);
+            writePixels(target, width, 1, std::vector<uint32_t>((size_t)width, 0x7777));
+            DDCOLORKEY key = {0x10, 0x12};
+            ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+            ASSERT_EQ(target->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+            EXPECT_EQ(readPixels(target, width, 1), expected) << width << " pixels of " << bits << " bits";
+            source->Release();
+            target->Release();
+        }
+    directDraw->Release();
+}
+
 using Frames = StandIn;
 
 TEST_F(Frames, EachFlipPresentsTheFrontAndTheLastFrameOutlivesTheDisplay) {

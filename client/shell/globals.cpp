@@ -1,7 +1,19 @@
 #include "client/shell/globals.h"
 
+#include <cstdlib>
+
 // Construction order is definition order within this file; keep it.
 Display g_display;
+
+// The display's teardown is registered right after its construction, so it
+// runs at exit after the destructors of every global below: the sprite
+// library releases its surfaces before the DirectDraw object goes.
+static void releaseDisplay()
+{
+    g_display.releaseInterfaces();
+}
+static const int displayTeardownRegistered = std::atexit(releaseDisplay);
+
 MapView g_mapView;
 Map g_map;
 ObjectList g_objectList;

@@ -7,10 +7,14 @@
 // of its back buffers and drops them when its front buffer is destroyed; a
 // back buffer still referenced then stays usable until its own last Release.
 // The IDirectDraw and IDirectDraw7 interfaces of one object count apart.
+// Where DirectDraw's documentation leaves a result open, Wine's DirectDraw
+// decides (for instance: a colour key is one exact value, and a keyed blit
+// from a surface without a key takes key 0).
 #include "platform/core.h"
 #include "platform/pixels.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -194,7 +198,7 @@ public:
         presenter().desktopSize(&desktopWidth, &desktopHeight);
         known = known || ((DWORD)desktopWidth == width && (DWORD)desktopHeight == height);
         if (!known || (bitsPerPixel != 16 && bitsPerPixel != 32) || (refreshRate != 0 && refreshRate != 60))
-            return DDERR_INVALIDMODE;
+            return DDERR_UNSUPPORTED;
         modeWidth = (int)width;
         modeHeight = (int)height;
         modeBitsPerPixel = (int)bitsPerPixel;
@@ -225,8 +229,6 @@ public:
         return height;
     }
     int screenBits() const { return modeSet ? modeBitsPerPixel : desktopBitsPerPixel; }
-
-    Surface *primary = nullptr;
 
 private:
     ~DirectDrawObject() = default;
@@ -302,6 +304,12 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
     ULONG STDMETHODCALLTYPE Release() override {
+        if (orphaned) {
+            // On Windows the surface went with its front buffer, and this call
+            // would run on freed memory. Here it is counted and survived.
+            ++counts.releasesAfterChain;
+            std::fprintf(stderr, "Release of a back buffer whose front buffer is already released\n");
+        }
         if (refs == 0)
             return 0;
         ULONG left = --refs;
@@ -454,6 +462,7 @@ private:
     void destroy() {
         for (Surface *backBuffer : chain) {
             backBuffer->chainRoot = nullptr;
+            backBuffer->orphaned = true;
             if (backBuffer->refs > 0)
                 --backBuffer->refs;
             if (backBuffer->refs == 0)
@@ -463,8 +472,6 @@ private:
         if (clipper)
             clipper->Release();
         DirectDrawObject *creator = owner;
-        if (creator && creator->primary == this)
-            creator->primary = nullptr;
         --counts.surfaces;
         delete this;
         if (creator)
@@ -478,6 +485,7 @@ private:
     DDCOLORKEY destKey = {0, 0};
     Clipper *clipper = nullptr;
     Surface *chainRoot = nullptr;      // set on back buffers while their chain exists
+    bool orphaned = false;             // a back buffer whose chain is gone
     std::vector<Surface *> chain;      // on a front buffer: its back buffers in order
 
     friend class DirectDrawObject;
@@ -508,14 +516,13 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
     }
 
     if (requested & DDSCAPS_PRIMARYSURFACE) {
-        if (flags & (DDSD_WIDTH | DDSD_HEIGHT))
-            return DDERR_INVALIDPARAMS;
-        if (primary)
-            return DDERR_PRIMARYSURFACEALREADYEXISTS;
+        // A primary has the size of the screen; a size asked for is ignored.
         if (flipping && !(cooperativeLevel & DDSCL_EXCLUSIVE))
             return DDERR_NOEXCLUSIVEMODE;
-        if (flipping && (desc->dwBackBufferCount == 0 || desc->dwBackBufferCount > maxBackBuffers))
-            return DDERR_INVALIDPARAMS;
+        if (flipping && desc->dwBackBufferCount == 0)
+            return DDERR_INVALIDCAPS;
+        if (flipping && desc->dwBackBufferCount > maxBackBuffers)
+            return DDERR_OUTOFMEMORY;
         int width = screenWidth(), height = screenHeight();
         bits = screenBits();
         DWORD memoryCaps = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
@@ -542,7 +549,6 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
         front->attachBackBuffers(std::move(backBuffers));
         front->owner = this;
         AddRef();
-        primary = front;
         *surface = front;
         return DD_OK;
     }
@@ -604,19 +610,15 @@ HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE
         from = copy.data();
         fromPitch = rowBytes;
     }
-    bool keyed = (trans & DDBLTFAST_SRCCOLORKEY) && source->hasSourceKey;
-    if (!keyed) {
+    // The key is its low value; a surface without one keys out 0.
+    DWORD key = source->hasSourceKey ? source->sourceKey.dwColorSpaceLowValue : 0;
+    if (!(trans & DDBLTFAST_SRCCOLORKEY) || (bitsPerPixel == 16 && key > 0xFFFF) ||
+        (bitsPerPixel == 32 && key > 0xFFFFFF))
         copyRows(to, pitch, from, fromPitch, w * bytesPerPixel(), h);
-    } else if (bitsPerPixel == 16) {
-        DWORD low = source->sourceKey.dwColorSpaceLowValue, high = source->sourceKey.dwColorSpaceHighValue;
-        if (low > 0xFFFF)
-            copyRows(to, pitch, from, fromPitch, w * 2, h);
-        else
-            copyKeyed16(to, pitch, from, fromPitch, w, h, (uint16_t)low, (uint16_t)std::min<DWORD>(high, 0xFFFF));
-    } else {
-        copyKeyed32(to, pitch, from, fromPitch, w, h, source->sourceKey.dwColorSpaceLowValue,
-                    source->sourceKey.dwColorSpaceHighValue);
-    }
+    else if (bitsPerPixel == 16)
+        copyKeyed16(to, pitch, from, fromPitch, w, h, (uint16_t)key);
+    else
+        copyKeyed32(to, pitch, from, fromPitch, w, h, key);
     return DD_OK;
 }
 
@@ -627,19 +629,15 @@ HRESULT STDMETHODCALLTYPE Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 sou
         target = *destRect;
 
     if (flags & DDBLT_COLORFILL) {
-        if (!effects || effects->dwSize != sizeof(DDBLTFX))
+        if (!effects)
             return DDERR_INVALIDPARAMS;
-        if (!rectInside(target, width, height))
+        if (!rectInside(target, width, height) || target.left == target.right || target.top == target.bottom)
             return DDERR_INVALIDRECT;
-        if (locked)
-            return DDERR_SURFACEBUSY;
         int w = target.right - target.left, h = target.bottom - target.top;
-        if (w > 0 && h > 0) {
-            if (bitsPerPixel == 16)
-                fill16(pixelAt(target.left, target.top), pitch, w, h, (uint16_t)effects->dwFillColor);
-            else
-                fill32(pixelAt(target.left, target.top), pitch, w, h, effects->dwFillColor);
-        }
+        if (bitsPerPixel == 16)
+            fill16(pixelAt(target.left, target.top), pitch, w, h, (uint16_t)effects->dwFillColor);
+        else
+            fill32(pixelAt(target.left, target.top), pitch, w, h, effects->dwFillColor);
         if (caps & DDSCAPS_PRIMARYSURFACE)
             present();
         return DD_OK;
@@ -653,10 +651,8 @@ HRESULT STDMETHODCALLTYPE Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 sou
         from = *sourceRect;
     if (!rectInside(from, source->width, source->height) || from.left == from.right || from.top == from.bottom)
         return DDERR_INVALIDRECT;
-    if (target.left > target.right || target.top > target.bottom)
+    if (target.left >= target.right || target.top >= target.bottom)
         return DDERR_INVALIDRECT;
-    if (target.left == target.right || target.top == target.bottom)
-        return DD_OK;
     if (locked || source->locked)
         return DDERR_SURFACEBUSY;
     if (source->bitsPerPixel != bitsPerPixel)

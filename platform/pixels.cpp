@@ -29,25 +29,17 @@ constexpr int blockBytes = 32;
 typedef uint16_t Block16 __attribute__((vector_size(blockBytes)));
 typedef uint32_t Block32 __attribute__((vector_size(blockBytes)));
 
-// The key tests, on one pixel and on a block (all ones where skipped): exact,
-// or a range [low, low + span] as one unsigned compare, since v - low wraps
-// above span for every v below low.
-struct ExactKey16 {
+// The key tests, on one pixel and on a block (all ones where skipped). For
+// 32-bit pixels only the colour bits count, not the unused top byte.
+struct Key16 {
     uint16_t key;
     PIXEL_INLINE bool operator()(uint16_t value) const { return value == key; }
     PIXEL_INLINE Block16 operator()(Block16 values) const { return (Block16)(values == key); }
 };
-struct RangeKey16 {
-    uint16_t low, span;
-    PIXEL_INLINE bool operator()(uint16_t value) const { return (uint16_t)(value - low) <= span; }
-    PIXEL_INLINE Block16 operator()(Block16 values) const { return (Block16)((Block16)(values - low) <= span); }
-};
-struct RangeKey32 {
-    uint32_t low, span;
-    PIXEL_INLINE bool operator()(uint32_t value) const { return ((value & 0x00FFFFFFu) - low) <= span; }
-    PIXEL_INLINE Block32 operator()(Block32 values) const {
-        return (Block32)(((values & 0x00FFFFFFu) - low) <= span);
-    }
+struct Key32 {
+    uint32_t key;
+    PIXEL_INLINE bool operator()(uint32_t value) const { return (value & 0x00FFFFFFu) == key; }
+    PIXEL_INLINE Block32 operator()(Block32 values) const { return (Block32)((values & 0x00FFFFFFu) == key); }
 };
 
 template <typename Block, typename Key>
@@ -85,34 +77,16 @@ PIXEL_INLINE void keyedRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_
     }
 }
 
-PIXEL_LOOP void copyKeyed16Exact(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
-                                 ptrdiff_t sourcePitch, int width, int rows, uint16_t key) {
-    keyedRows<uint16_t, Block16>(target, targetPitch, source, sourcePitch, width, rows, ExactKey16{key});
-}
-
-PIXEL_LOOP void copyKeyed16Range(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
-                                 ptrdiff_t sourcePitch, int width, int rows, uint16_t low, uint16_t span) {
-    keyedRows<uint16_t, Block16>(target, targetPitch, source, sourcePitch, width, rows, RangeKey16{low, span});
-}
-
-PIXEL_LOOP void copyKeyed32Range(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
-                                 ptrdiff_t sourcePitch, int width, int rows, uint32_t low, uint32_t span) {
-    keyedRows<uint32_t, Block32>(target, targetPitch, source, sourcePitch, width, rows, RangeKey32{low, span});
-}
-
 } // namespace
 
-void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                 int width, int rows, uint16_t low, uint16_t high) {
-    if (low == high)
-        copyKeyed16Exact(target, targetPitch, source, sourcePitch, width, rows, low);
-    else
-        copyKeyed16Range(target, targetPitch, source, sourcePitch, width, rows, low, (uint16_t)(high - low));
+PIXEL_LOOP void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
+                            int width, int rows, uint16_t key) {
+    keyedRows<uint16_t, Block16>(target, targetPitch, source, sourcePitch, width, rows, Key16{key});
 }
 
-void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                 int width, int rows, uint32_t low, uint32_t high) {
-    copyKeyed32Range(target, targetPitch, source, sourcePitch, width, rows, low, high - low);
+PIXEL_LOOP void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
+                            int width, int rows, uint32_t key) {
+    keyedRows<uint32_t, Block32>(target, targetPitch, source, sourcePitch, width, rows, Key32{key});
 }
 
 void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t value) {

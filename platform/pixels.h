@@ -12,12 +12,12 @@ namespace standin {
 void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
               int rowBytes, int rows);
 
-// Keyed copies: a source pixel whose value v (for 32-bit, its colour bits
-// v & 0xFFFFFF) lies in [low, high] is skipped; the rest are copied whole.
+// Keyed copies: a source pixel equal to the key (for 32-bit, whose colour
+// bits v & 0xFFFFFF equal it) is skipped; the rest are copied whole.
 void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                 int width, int rows, uint16_t low, uint16_t high);
+                 int width, int rows, uint16_t key);
 void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                 int width, int rows, uint32_t low, uint32_t high);
+                 int width, int rows, uint32_t key);
 
 void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t value);
 void fill32(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint32_t value);

@@ -41,6 +41,10 @@ struct LiveCounts {
     int directDrawObjects = 0;
     int surfaces = 0;
     int clippers = 0;
+    // Release calls on a back buffer after its front buffer was destroyed.
+    // On Windows (and Wine) the back buffer goes with its front buffer, so
+    // such a call runs on freed memory; the stand-in counts it and warns.
+    int releasesAfterChain = 0;
 };
 
 LiveCounts liveCounts();

@@ -23,12 +23,14 @@ constexpr UINT firstClassAtom = 0xC000;
 struct WindowClass {
     std::string name;
     WNDPROC procedure;
+    HBRUSH background;
     ATOM atom;
 };
 
 struct Window {
     HWND handle;
     WNDPROC procedure;
+    HBRUSH background;
     RECT rect;
     bool visible;
 };
@@ -110,8 +112,8 @@ bool takeMessage(MSG *out, HWND window, UINT filterMin, UINT filterMax, bool rem
             q.posted.erase(it);
         return true;
     }
-    // WM_QUIT is a thread message: a window filter hides it, a range never does.
-    if (q.quitPending && !window) {
+    // WM_QUIT passes every filter.
+    if (q.quitPending) {
         *out = makeMessage(nullptr, WM_QUIT, (WPARAM)q.quitCode, 0);
         if (remove)
             q.quitPending = false;
@@ -211,8 +213,7 @@ using namespace standin;
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     if (!windowClass || windowClass->cbSize != sizeof(WNDCLASSEXA) || !windowClass->lpszClassName ||
-        !windowClass->lpszClassName[0] || !windowClass->lpfnWndProc || windowClass->cbClsExtra < 0 ||
-        windowClass->cbWndExtra < 0)
+        !windowClass->lpszClassName[0] || windowClass->cbClsExtra < 0 || windowClass->cbWndExtra < 0)
         return 0;
     if (findClass(windowClass->lpszClassName))
         return 0;
@@ -220,7 +221,8 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     if (classes.size() >= 0x3FFF)
         return 0;
     ATOM atom = (ATOM)(firstClassAtom + classes.size());
-    classes.push_back(WindowClass{windowClass->lpszClassName, windowClass->lpfnWndProc, atom});
+    classes.push_back(
+        WindowClass{windowClass->lpszClassName, windowClass->lpfnWndProc, windowClass->hbrBackground, atom});
     return atom;
 }
 
@@ -239,7 +241,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD style, int x,
     HWND handle = reinterpret_cast<HWND>(s.nextHandle);
     s.nextHandle += 0x10;
     RECT rect = {x, y, (LONG)((int64_t)x + width), (LONG)((int64_t)y + height)};
-    s.windows.push_back(Window{handle, windowClass->procedure, rect, (style & WS_VISIBLE) != 0});
+    s.windows.push_back(
+        Window{handle, windowClass->procedure, windowClass->background, rect, (style & WS_VISIBLE) != 0});
     return handle;
 }
 
@@ -295,8 +298,11 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
             }
         return 0;
     }
-    if (message == WM_ERASEBKGND)
-        return 1;
+    if (message == WM_ERASEBKGND) {
+        // Erased (nonzero) when the class has a background brush.
+        Window *window = findWindow(handle);
+        return window && window->background ? 1 : 0;
+    }
     return 0;
 }
 
@@ -339,6 +345,8 @@ LRESULT WINAPI DispatchMessageA(const MSG *message) {
     if (!window)
         return 0;
     WNDPROC procedure = window->procedure;   // the call may change the window list
+    if (!procedure)
+        return 0;
     return procedure(message->hwnd, message->message, message->wParam, message->lParam);
 }
 

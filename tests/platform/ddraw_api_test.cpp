@@ -190,6 +190,40 @@ TEST_F(ColorKeys, HighBelowLowCollapsesToLow) {
     EXPECT_EQ(readPixels(target, 3, 1), expected);
 }
 
+TEST_F(ColorKeys, ARangeKeySkipsOnlyItsLowValue) {
+    IDirectDrawSurface7 *source = surface(4, 1, 16);
+    IDirectDrawSurface7 *target = surface(4, 1, 16);
+    writePixels(source, 4, 1, {0x0000, 0x0001, 0x0002, 0x0003});
+    writePixels(target, 4, 1, {0x0009, 0x0009, 0x0009, 0x0009});
+    ASSERT_EQ(setKey(source, 0x0001, 0x0002), DD_OK);
+    ASSERT_EQ(target->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+    std::vector<uint32_t> expected = {0x0000, 0x0009, 0x0002, 0x0003};
+    EXPECT_EQ(readPixels(target, 4, 1), expected);
+}
+
+TEST_F(ColorKeys, ASourceWithoutAKeySkipsZero) {
+    IDirectDrawSurface7 *source = surface(3, 1, 16);
+    IDirectDrawSurface7 *target = surface(3, 1, 16);
+    writePixels(source, 3, 1, {0x0000, 0x0001, 0xFFFF});
+    writePixels(target, 3, 1, {0x0009, 0x0009, 0x0009});
+    DDCOLORKEY key = {0, 0};
+    EXPECT_EQ(source->GetColorKey(DDCKEY_SRCBLT, &key), DDERR_NOCOLORKEY);
+    ASSERT_EQ(target->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+    std::vector<uint32_t> expected = {0x0009, 0x0001, 0xFFFF};
+    EXPECT_EQ(readPixels(target, 3, 1), expected);
+}
+
+TEST_F(ColorKeys, ThirtyTwoBitKeysIgnoreTheUnusedTopByte) {
+    IDirectDrawSurface7 *source = surface(3, 1, 32);
+    IDirectDrawSurface7 *target = surface(3, 1, 32);
+    writePixels(source, 3, 1, {0xAB000000, 0x00000001, 0xFF000001});
+    writePixels(target, 3, 1, {0x55555555, 0x55555555, 0x55555555});
+    ASSERT_EQ(setKey(source, 0, 0), DD_OK);
+    ASSERT_EQ(target->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+    std::vector<uint32_t> expected = {0x55555555, 0x00000001, 0xFF000001};
+    EXPECT_EQ(readPixels(target, 3, 1), expected);
+}
+
 using ColorFill = DirectDrawTest;
 
 TEST_F(ColorFill, WritesTheRawValueOverTheRectangle) {
@@ -228,6 +262,8 @@ TEST_F(ColorFill, RejectsBadRectanglesAndAMissingEffectsRecord) {
     RECT outside = {0, 0, 5, 3};
     RECT inverted = {3, 0, 1, 3};
     RECT negative = {-1, 0, 2, 2};
+    RECT empty = {1, 0, 1, 3};
+    EXPECT_EQ(target->Blt(&empty, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects), DDERR_INVALIDRECT);
     EXPECT_EQ(target->Blt(&outside, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects), DDERR_INVALIDRECT);
     EXPECT_EQ(target->Blt(&inverted, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects), DDERR_INVALIDRECT);
     EXPECT_EQ(target->Blt(&negative, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects), DDERR_INVALIDRECT);
@@ -351,6 +387,8 @@ protected:
         ASSERT_EQ(directDraw->SetCooperativeLevel(testWindow(), DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
         ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
     }
+    // The back buffer before its front buffer: releasing the front buffer
+    // destroys the whole chain.
     void TearDown() override {
         if (back)
             back->Release();
@@ -373,10 +411,23 @@ protected:
     IDirectDrawSurface7 *back = nullptr;
 };
 
+TEST_F(FullScreen, OnlyModesTheDisplayHasCanBeSet) {
+    EXPECT_EQ(directDraw->SetDisplayMode(641, 480, 16, 0, 0), DDERR_UNSUPPORTED);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
+}
+
 TEST_F(FullScreen, AFlippingPrimaryNeedsFlipComplexAndABackBufferCount) {
     EXPECT_EQ(createPrimary(DDSD_CAPS | DDSD_BACKBUFFERCOUNT, DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP),
               DDERR_INVALIDCAPS);
     EXPECT_EQ(createPrimary(DDSD_CAPS, DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX), DDERR_INVALIDCAPS);
+    DDSURFACEDESC2 none;
+    std::memset(&none, 0, sizeof(none));
+    none.dwSize = sizeof(none);
+    none.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    none.dwBackBufferCount = 0;
+    none.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    EXPECT_EQ(directDraw->CreateSurface(&none, &primary, nullptr), DDERR_INVALIDCAPS);
     EXPECT_EQ(primary, nullptr);
 }
 
@@ -397,13 +448,16 @@ TEST_F(FullScreen, PrimaryAndBackBufferHaveTheModeSizeAndDepth) {
         EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
         EXPECT_EQ(desc.ddpfPixelFormat.dwRBitMask, 0xF800u);
     }
-    // GetAttachedSurface adds a reference each time.
-    ULONG afterGet = back->AddRef();
-    EXPECT_EQ(back->Release(), afterGet - 1);
+    // The chain holds one reference, GetAttachedSurface adds one each time.
+    EXPECT_EQ(back->AddRef(), 3u);
+    EXPECT_EQ(back->Release(), 2u);
     IDirectDrawSurface7 *again = nullptr;
     ASSERT_EQ(primary->GetAttachedSurface(&caps, &again), DD_OK);
     EXPECT_EQ(again, back);
-    EXPECT_EQ(again->Release(), afterGet - 1);
+    EXPECT_EQ(again->Release(), 2u);
+    // The primary holds a reference on the DirectDraw object.
+    EXPECT_EQ(directDraw->AddRef(), 3u);
+    EXPECT_EQ(directDraw->Release(), 2u);
 }
 
 TEST_F(FullScreen, FlipExchangesTheContentsOfFrontAndBack) {

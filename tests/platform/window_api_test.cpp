@@ -127,6 +127,33 @@ TEST(Messages, QuitComesAfterTheMessagesAlreadyQueued) {
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
 }
 
+TEST(Messages, QuitPassesEveryFilter) {
+    HWND window = recordingWindow();
+    drain();
+    PostQuitMessage(2);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+}
+
+TEST(Messages, TranslatingAKeyPostsItsCharacter) {
+    HWND window = recordingWindow();
+    drain();
+    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1));
+    ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
+    MSG msg;
+    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+    EXPECT_TRUE(TranslateMessage(&msg));
+    std::vector<MSG> seen = drain();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].message, (UINT)WM_MOUSEMOVE);
+    EXPECT_EQ(seen[1].message, (UINT)WM_CHAR);
+    EXPECT_EQ(seen[1].wParam, (WPARAM)VK_ESCAPE);
+}
+
 TEST(Messages, DispatchCallsTheWindowProcedure) {
     HWND window = recordingWindow();
     drain();

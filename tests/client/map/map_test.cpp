@@ -99,8 +99,6 @@ TEST_F(MapLoad, TilesComeRowAfterRowAndExtraBytesChangeNothing)
     for (int extra = 0; extra < 2; ++extra) {
         if (extra == 1) bytes.tile(12, 0xFF).i32(-1);
         write(bytes);
-        delete[] data.objects;
-        data = MapData{};
         ASSERT_TRUE(map.load(path.c_str(), library));
         ASSERT_EQ(data.objectCount, 1);
         EXPECT_EQ(data.objects[0].sprite, 5);
@@ -157,8 +155,6 @@ TEST_F(MapLoad, HeaderAnnouncingHugeCountsAllocatesOnlyWhatTheFileHolds)
     const int32_t sizes[][3] = {{65536, 32768, 0}, {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF}, {-3, 0x7FFFFFFF, -1}};
     for (const auto &size : sizes) {
         write(Bytes().header(3, size[0], size[1], size[2]));
-        delete[] data.objects;
-        data = MapData{};
         ASSERT_TRUE(map.load(path.c_str(), library));
         EXPECT_EQ(data.tileRows, nullptr) << size[0] << " x " << size[1];
         EXPECT_EQ(data.objects, nullptr);

@@ -178,7 +178,8 @@ public:
         bool fullScreen = (flags & DDSCL_FULLSCREEN) != 0;
         if (exclusive == normal || exclusive != fullScreen)
             return DDERR_INVALIDPARAMS;
-        if (exclusive && !window)
+        RECT area;
+        if (exclusive && (!window || !windowRect(window, &area)))
             return DDERR_INVALIDPARAMS;
         cooperativeLevel = flags;
         cooperativeWindow = window;

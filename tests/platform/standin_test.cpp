@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <png.h>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -194,6 +196,35 @@ TEST_F(PaddedPitch, RowsAreLongerThanThePixels) {
     directDraw->Release();
 }
 
+using BadArguments = StandIn;
+
+TEST_F(BadArguments, AbsurdSizesAndMissingPointersAreRefused) {
+    IDirectDraw7 *directDraw = createDirectDraw();
+    ASSERT_NE(directDraw, nullptr);
+    for (DWORD side : {DWORD(100000), DWORD(16384), DWORD(0xFFFFFFFF)}) {
+        DDSURFACEDESC2 desc = {};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = side;
+        desc.dwHeight = side;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        IDirectDrawSurface7 *surface = reinterpret_cast<IDirectDrawSurface7 *>(&desc);
+        EXPECT_EQ(directDraw->CreateSurface(&desc, &surface, nullptr), DDERR_OUTOFMEMORY) << side;
+        EXPECT_EQ(surface, nullptr);
+    }
+    IDirectDrawSurface7 *surface = createSurface(directDraw, 4, 4, 16);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->Lock(nullptr, nullptr, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(surface->BltFast(0, 0, nullptr, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(surface->GetAttachedSurface(nullptr, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(surface->GetSurfaceDesc(nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(directDraw->CreateSurface(nullptr, nullptr, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(DirectDrawCreate(nullptr, nullptr, nullptr), DDERR_INVALIDPARAMS);
+    surface->Release();
+    directDraw->Release();
+}
+
 using Frames = StandIn;
 
 TEST_F(Frames, EachFlipPresentsTheFrontAndTheLastFrameOutlivesTheDisplay) {
@@ -322,6 +353,18 @@ TEST_F(Script, ABurstArrivesAtOnceAndIsHandledOnePerPass) {
     // WM_CHAR from TranslateMessage is a posted message: it goes before input.
     std::vector<std::vector<UINT>> expected = {{WM_MOUSEMOVE}, {WM_KEYDOWN}, {WM_CHAR}, {WM_LBUTTONUP}, {}};
     EXPECT_EQ(passes, expected);
+    display.close();
+}
+
+TEST_F(Script, SecondsLetTimePassBeforeTheNextInput) {
+    FlipChain display;
+    ASSERT_TRUE(display.open(loopWindow()));
+    standin::setScript("seconds 0.05\nkey 65\n");
+    auto early = runPasses(display, 2);
+    EXPECT_EQ(early, (std::vector<std::vector<UINT>>{{}, {}}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    auto later = runPasses(display, 1);
+    EXPECT_EQ(later, (std::vector<std::vector<UINT>>{{WM_KEYDOWN}}));
     display.close();
 }
 

@@ -1,12 +1,14 @@
 // A small program on the platform layer, shaped like the client: it opens its
 // window, switches to 640x480 at 16 bits, moves a colour-keyed sprite a little
-// every frame, flips, and quits on Escape (or when the window is closed).
+// every frame, flips, and quits on Escape (or when the window is closed). A
+// left click pins the sprite's corner to the point clicked.
 // Under the headless presenter it then reads back the last presented frame,
 // checks it against what it drew, and checks that nothing outlives its
 // teardown. Exit code 0 when all is well.
 #include "platform/standin.h"
 #include "platform/win32.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -18,10 +20,25 @@ constexpr uint16_t background = 0x0010;   // dark blue
 constexpr uint16_t red = 0xF800;
 constexpr uint16_t green = 0x07E0;
 
+int mouseX = 0, mouseY = 0;
+bool pinned = false;
+int pinnedX = 0, pinnedY = 0;
+
 LRESULT CALLBACK demoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN) {
         if (wParam == VK_ESCAPE)
             PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (message == WM_MOUSEMOVE) {
+        mouseX = LOWORD(lParam);
+        mouseY = HIWORD(lParam);
+        return 0;
+    }
+    if (message == WM_LBUTTONUP) {
+        pinned = true;
+        pinnedX = std::min(mouseX, 640 - spriteWidth);
+        pinnedY = std::min(mouseY, 480 - spriteHeight);
         return 0;
     }
     if (message == WM_CLOSE) {
@@ -40,8 +57,8 @@ uint16_t spritePixel(int x, int y) {
 }
 
 void spritePosition(int frame, int *x, int *y) {
-    *x = (frame * 4) % (640 - spriteWidth);
-    *y = 100 + (frame * 2) % 300;
+    *x = pinned ? pinnedX : (frame * 4) % (640 - spriteWidth);
+    *y = pinned ? pinnedY : 100 + (frame * 2) % 300;
 }
 
 IDirectDrawSurface7 *makeSprite(IDirectDraw7 *directDraw) {
@@ -164,6 +181,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ++frame;
     }
 
+    // The back buffer before its front buffer, which takes the chain with it.
     if (sprite)
         sprite->Release();
     back->Release();
@@ -175,7 +193,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     standin::LiveCounts live = standin::liveCounts();
     bool drawn = frame > 0 && lastFrameAsDrawn(frame - 1);
     bool released = live.directDrawObjects == 0 && live.surfaces == 0 && live.clippers == 0;
-    std::printf("demo: %d frames, %s, %s\n", frame, drawn ? "last frame as drawn" : "last frame differs",
+    int x = 0, y = 0;
+    spritePosition(frame - 1, &x, &y);
+    std::printf("demo: %d frames, sprite at (%d, %d), %s, %s\n", frame, x, y,
+                drawn ? "last frame as drawn" : "last frame differs",
                 released ? "all released" : "something outlived the teardown");
     return drawn && released ? (int)msg.wParam : 3;
 }

@@ -190,15 +190,19 @@ void Display::releaseInterfaces()
         *directDraw = nullptr;
         directDraw = nullptr;
     }
-    if (primarySurface && *primarySurface) {
-        (*primarySurface)->Release();
-        *primarySurface = nullptr;
-        primarySurface = nullptr;
-    }
+    // The back buffer before the primary surface: a full-screen back buffer
+    // belongs to the primary's flipping chain and is destroyed with it, so
+    // releasing it afterwards would run on freed memory (Wine's DirectDraw
+    // crashes there).
     if (backBuffer && *backBuffer) {
         (*backBuffer)->Release();
         *backBuffer = nullptr;
         backBuffer = nullptr;
+    }
+    if (primarySurface && *primarySurface) {
+        (*primarySurface)->Release();
+        *primarySurface = nullptr;
+        primarySurface = nullptr;
     }
     if (clipper && *clipper) {
         (*clipper)->Release();

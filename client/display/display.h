@@ -37,7 +37,7 @@ public:
     // True when every step succeeded. A failing step returns at once and
     // keeps what was stored so far in the interface variables.
     bool initialize(HWND window);
-    // Releases the DirectDraw object, primary surface, back buffer and
+    // Releases the DirectDraw object, back buffer, primary surface and
     // clipper, in this order, nulling each variable and emptying its field.
     void releaseInterfaces();
 

@@ -89,7 +89,7 @@ PIXEL_LOOP void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_
     keyedRows<uint32_t, Block32>(target, targetPitch, source, sourcePitch, width, rows, Key32{key});
 }
 
-void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t value) {
+PIXEL_LOOP void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t value) {
     for (int y = 0; y < rows; ++y) {
         uint16_t *out = reinterpret_cast<uint16_t *>(target + y * pitch);
         for (int x = 0; x < width; ++x)
@@ -97,7 +97,7 @@ void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t valu
     }
 }
 
-void fill32(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint32_t value) {
+PIXEL_LOOP void fill32(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint32_t value) {
     for (int y = 0; y < rows; ++y) {
         uint32_t *out = reinterpret_cast<uint32_t *>(target + y * pitch);
         for (int x = 0; x < width; ++x)

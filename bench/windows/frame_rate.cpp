@@ -1,5 +1,6 @@
 // Frames per second of the client's own frame on the sample world, built from
-// the client's sources for Windows (real DirectDraw) and for the stand-in:
+// the client's sources (its WinMain unused) for Windows, where it runs on the
+// real DirectDraw, and for the stand-in:
 //
 //   FRAME_RATE_SECONDS=10 frame_rate     (from the folder with the sample world)
 //
@@ -11,11 +12,18 @@
 #include "client/shell/shell.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int main()
 {
+#if defined(_WIN32)
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+#else
+    // What the stand-in's entry hands to WinMain: the image base.
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(uintptr_t(0x400000));
+#endif
     const char *secondsText = std::getenv("FRAME_RATE_SECONDS");
     double seconds = secondsText ? std::atof(secondsText) : 10.0;
     if (seconds <= 0)

@@ -35,6 +35,7 @@ TEST(DisplayLifetimeTest, ReleaseInterfacesLeavesNothingAlive)
     EXPECT_EQ(after.directDrawObjects, 0);
     EXPECT_EQ(after.surfaces, 0);
     EXPECT_EQ(after.clippers, 0);
+    EXPECT_EQ(after.releasesAfterChain, 0);  // the back buffer went before its primary
 }
 
 TEST(DisplayLifetimeTest, WindowedDisplayReleasesItsClipperToo)

@@ -95,6 +95,7 @@ TEST_F(DisplayTest, KeyedBlitClipsToTheScreen)
         {{0, 0, 32, 32}, -10, 100, {10, 0, 32, 32}, 0, 100},
         {{0, 0, 32, 32}, 630, 100, {0, 0, 10, 32}, 630, 100},
         {{0, 0, 1000, 10}, -100, 100, {100, 0, 740, 10}, 0, 100},
+        {{0, 0, 700, 10}, -100, 100, {100, 0, 700, 10}, 0, 100},  // the right test sees the cut width
         {{0, 0, 32, 32}, 100, -10, {0, 10, 32, 32}, 100, 0},
         {{0, 0, 32, 32}, 100, 470, {0, 0, 32, 10}, 100, 470},
         {{0, 0, 32, 32}, -31, -31, {31, 31, 32, 32}, 0, 0},
@@ -106,7 +107,7 @@ TEST_F(DisplayTest, KeyedBlitClipsToTheScreen)
     IDirectDrawSurface7 *wideSurface = makeKeyedSurface(wide);
     ASSERT_TRUE(smallSurface && wideSurface);
     for (const ClipCase &c : cases) {
-        const bool isWide = c.rect.right == 1000;
+        const bool isWide = c.rect.bottom == 10;
         SCOPED_TRACE(testing::Message() << "rect right " << c.rect.right << " at (" << c.x << ", " << c.y << ")");
         screen.display.clearBackBuffer(0);
         EXPECT_TRUE(screen.display.blitKeyed(&screen.backBuffer, c.x, c.y, isWide ? &wideSurface : &smallSurface,

@@ -116,6 +116,7 @@ TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceOnceAndNothingOutlivesTheDispl
     EXPECT_EQ(after.directDrawObjects, 0);
     EXPECT_EQ(after.surfaces, 0);
     EXPECT_EQ(after.clippers, 0);
+    EXPECT_EQ(after.releasesAfterChain, 0);
 }
 
 } // namespace

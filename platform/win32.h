@@ -127,7 +127,6 @@ typedef struct tagWNDCLASSEXA {
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
 #define WM_KEYDOWN 0x0100
-#define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -155,9 +154,7 @@ typedef struct tagWNDCLASSEXA {
 #define CS_HREDRAW 0x0002
 
 #define SW_HIDE 0
-#define SW_SHOWNORMAL 1
 #define SW_SHOWMAXIMIZED 3
-#define SW_SHOW 5
 #define SW_SHOWDEFAULT 10
 
 #define SM_CXSCREEN 0

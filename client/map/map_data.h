@@ -3,9 +3,10 @@
 // objects over at its rebuild) and MapView (which reads the tiles).
 //
 // Tile (x, y) is tileRows[y][x]; the rows are sizeY pointers into one block of
-// sizeX * sizeY tiles. tileRows is null whenever sizeX or sizeY is zero or
-// less. objects holds objectCount records (none when the count is zero or
-// less). Sprite fields hold library indices after loading, -1 for none.
+// sizeX * sizeY tiles. tileRows is null when there are no tiles (always when
+// sizeX or sizeY is zero or less), so readers test it before the sizes.
+// objects holds objectCount records (none when the count is zero or less).
+// Sprite fields hold library indices after loading, -1 for none.
 #ifndef CLIENT_MAP_MAP_DATA_H
 #define CLIENT_MAP_MAP_DATA_H
 

@@ -35,8 +35,7 @@ struct TeardownCheck {
 };
 __attribute__((init_priority(101))) TeardownCheck teardownCheck;
 
-// Runs WinMain on a script; a failed check exits with status 1 after
-// printing what it expected and what it got.
+// Runs WinMain headless on an input script.
 int runWinMain(const std::string &script)
 {
     standin::reset();
@@ -45,6 +44,7 @@ int runWinMain(const std::string &script)
     return WinMain(nullptr, nullptr, nullptr, 0);
 }
 
+// A check inside a death test: on failure the child says what and exits 1.
 void require(bool ok, const std::string &what)
 {
     if (!ok) {

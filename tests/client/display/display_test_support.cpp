@@ -1,7 +1,9 @@
 #include "tests/client/display/display_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -10,21 +12,27 @@ LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool lockSurface(IDirectDrawSurface7 *surface, DDSURFACEDESC2 &desc)
-{
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
-    return surface && surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) == DD_OK;
-}
-
-uint8_t *pixelAddress(const DDSURFACEDESC2 &desc, int x, int y, int bytesPerPixel)
-{
-    return static_cast<uint8_t *>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch + ptrdiff_t(x) * bytesPerPixel;
-}
-
 } // namespace
 
-HWND createTestWindow()
+Picture filledPicture(int width, int height, uint32_t value)
+{
+    return {width, height, std::vector<uint32_t>(size_t(width) * size_t(height), value)};
+}
+
+Picture numberedPicture(int width, int height)
+{
+    Picture picture = filledPicture(width, height, 0);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = uint32_t(i + 1);
+    return picture;
+}
+
+Picture pictureOf(int width, int height, std::vector<uint32_t> pixels)
+{
+    return {width, height, std::move(pixels)};
+}
+
+HWND testWindow()
 {
     static HWND window = nullptr;
     if (!window) {
@@ -47,71 +55,31 @@ TestDisplay::TestDisplay(int depth)
     display.screenWidth = 640;
     display.screenHeight = 480;
     display.bitDepth = depth;
-    window = createTestWindow();
-    ready = window && display.initialize(window);
-}
-
-TestDisplay::~TestDisplay()
-{
-    display.releaseInterfaces();
+    ready = testWindow() && display.initialize(testWindow());
 }
 
 IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &picture)
 {
-    const int bytesPerPixel = display.bitDepth / 8;
-    std::vector<uint8_t> packed(picture.pixels.size() * size_t(bytesPerPixel));
+    const size_t bytesPerPixel = size_t(display.bitDepth / 8);
+    std::vector<uint8_t> packed(picture.pixels.size() * bytesPerPixel);
     for (size_t i = 0; i < picture.pixels.size(); ++i)
-        std::memcpy(&packed[i * size_t(bytesPerPixel)], &picture.pixels[i], size_t(bytesPerPixel));
+        std::memcpy(&packed[i * bytesPerPixel], &picture.pixels[i], bytesPerPixel);
     return display.createSurface(picture.width, picture.height, packed.data());
 }
 
 Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel)
 {
-    DDSURFACEDESC2 desc;
-    if (!lockSurface(surface, desc))
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = sizeof desc;
+    if (!surface || surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK)
         return {};
     Picture picture = filledPicture(int(desc.dwWidth), int(desc.dwHeight), 0);
     for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            uint32_t value = 0;
-            std::memcpy(&value, pixelAddress(desc, x, y, bytesPerPixel), size_t(bytesPerPixel));
-            picture.at(x, y) = value;
-        }
+        const uint8_t *row = static_cast<const uint8_t *>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch;
+        for (int x = 0; x < picture.width; ++x)
+            std::memcpy(&picture.at(x, y), row + x * bytesPerPixel, size_t(bytesPerPixel));
     }
     surface->Unlock(nullptr);
-    return picture;
-}
-
-bool writePicture(IDirectDrawSurface7 *surface, int bytesPerPixel, const Picture &picture)
-{
-    DDSURFACEDESC2 desc;
-    if (!lockSurface(surface, desc))
-        return false;
-    const bool fits = picture.width <= int(desc.dwWidth) && picture.height <= int(desc.dwHeight);
-    for (int y = 0; fits && y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            uint32_t value = picture.at(x, y);
-            std::memcpy(pixelAddress(desc, x, y, bytesPerPixel), &value, size_t(bytesPerPixel));
-        }
-    }
-    surface->Unlock(nullptr);
-    return fits;
-}
-
-Picture filledPicture(int width, int height, uint32_t value)
-{
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.assign(size_t(width) * size_t(height), value);
-    return picture;
-}
-
-Picture numberedPicture(int width, int height)
-{
-    Picture picture = filledPicture(width, height, 0);
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = uint32_t(i + 1);
     return picture;
 }
 
@@ -125,41 +93,34 @@ void drawKeyed(Picture &target, const Picture &source, RECT drawn, int x, int y)
 
 void drawMixed(Picture &target, const Picture &source, RECT rect, int x, int y, uint32_t key, uint32_t mask)
 {
-    for (int sy = rect.top; sy < rect.bottom; ++sy) {
-        for (int sx = rect.left; sx < rect.right; ++sx) {
+    for (int sy = std::max(0, int(rect.top)); sy < std::min(source.height, int(rect.bottom)); ++sy) {
+        for (int sx = std::max(0, int(rect.left)); sx < std::min(source.width, int(rect.right)); ++sx) {
             const int tx = x + sx - rect.left;
             const int ty = y + sy - rect.top;
-            if (sx < 0 || sy < 0 || sx >= source.width || sy >= source.height || tx < 0 || ty < 0 ||
-                tx >= target.width || ty >= target.height)
-                continue;
             const uint32_t s = source.at(sx, sy);
-            uint32_t &t = target.at(tx, ty);
-            if (s != key)
-                t = ((s >> 1) & mask) + ((t >> 1) & mask);
+            if (tx < 0 || ty < 0 || tx >= target.width || ty >= target.height || s == key)
+                continue;
+            target.at(tx, ty) = ((s >> 1) & mask) + ((target.at(tx, ty) >> 1) & mask);
         }
     }
 }
 
 std::string pictureDifferences(const Picture &expected, const Picture &got)
 {
-    char line[128];
+    char line[96];
     if (expected.width != got.width || expected.height != got.height) {
-        std::snprintf(line, sizeof line, "size: expected %dx%d got %dx%d\n", expected.width, expected.height,
-                      got.width, got.height);
+        std::snprintf(line, sizeof line, "expected %dx%d got %dx%d", expected.width, expected.height, got.width,
+                      got.height);
         return line;
     }
     std::string report;
-    int shown = 0;
-    for (int y = 0; y < got.height; ++y) {
-        for (int x = 0; x < got.width; ++x) {
-            if (expected.at(x, y) == got.at(x, y))
-                continue;
-            if (++shown > 8)
-                return report + "...\n";
-            std::snprintf(line, sizeof line, "(%d, %d) expected 0x%08x got 0x%08x\n", x, y,
-                          unsigned(expected.at(x, y)), unsigned(got.at(x, y)));
-            report += line;
-        }
+    for (int i = 0, shown = 0; i < int(got.pixels.size()) && shown < 6; ++i) {
+        if (expected.pixels[size_t(i)] == got.pixels[size_t(i)])
+            continue;
+        std::snprintf(line, sizeof line, "(%d, %d) expected 0x%x got 0x%x\n", i % got.width, i / got.width,
+                      unsigned(expected.pixels[size_t(i)]), unsigned(got.pixels[size_t(i)]));
+        report += line;
+        ++shown;
     }
     return report;
 }

@@ -1,6 +1,5 @@
-// Test helpers: a SpriteRecord built from plain frame descriptions (the
-// builder owns every array the record points at, so it must outlive it), and
-// a snapshot of what a SpriteLibrary holds.
+// Test helpers: a SpriteRecord over arrays of its own (up to four frames),
+// and a snapshot of what a SpriteLibrary holds.
 #ifndef TESTS_CLIENT_SPRITES_SPRITE_TEST_SUPPORT_H
 #define TESTS_CLIENT_SPRITES_SPRITE_TEST_SUPPORT_H
 
@@ -10,44 +9,37 @@
 #include <cstdint>
 #include <vector>
 
-struct TestFrame {
-    uint16_t width = 0;
-    uint16_t height = 0;
-    uint16_t originX = 0;
-    uint16_t originY = 0;
-    uint16_t offsetX = 0;
-    uint16_t offsetY = 0;
-    std::vector<uint8_t> pixels;  // stored pixel block
-};
-
 class TestSprite {
 public:
-    TestSprite(uint16_t bitsPerPixel, uint8_t hasOptionalBlock, std::vector<TestFrame> frames);
-    TestSprite(const TestSprite &) = delete;  // the record points into this object
+    TestSprite(uint16_t bitsPerPixel, uint8_t hasOptionalBlock);
+    TestSprite(const TestSprite &) = delete;  // record points into this object
     TestSprite &operator=(const TestSprite &) = delete;
-    // Valid while this TestSprite lives and is not changed.
-    const SpriteRecord &record() const { return record_; }
-    SpriteRecord &record() { return record_; }
+
+    // Frame i gets tag 0x7A00000i, origin (10 + i, 20 + i), offset (30 + i,
+    // 40 + i), spares 50 + i and 60 + i, and a 3-byte extra block.
+    void addFrame(uint16_t width, uint16_t height, std::vector<uint8_t> pixels);
+
+    SpriteRecord record = {};
 
 private:
-    std::vector<TestFrame> frames_;
-    std::vector<uint32_t> frameTags_;
-    std::vector<uint16_t> width_, height_, originX_, originY_, offsetX_, offsetY_, spare1_, spare2_;
-    std::vector<int32_t> extraSize_, pixelSize_, optionalSize_;
-    std::vector<uint8_t *> extraData_, pixelData_, optionalData_;
-    std::vector<uint8_t> extraBlock_;
-    SpriteRecord record_ = {};
+    static constexpr int kFrames = 4;
+    uint32_t frameTags_[kFrames] = {};
+    uint16_t width_[kFrames] = {}, height_[kFrames] = {}, originX_[kFrames] = {}, originY_[kFrames] = {},
+             offsetX_[kFrames] = {}, offsetY_[kFrames] = {}, spare1_[kFrames] = {}, spare2_[kFrames] = {};
+    int32_t extraSize_[kFrames] = {}, pixelSize_[kFrames] = {}, optionalSize_[kFrames] = {};
+    uint8_t *extraData_[kFrames] = {}, *pixelData_[kFrames] = {}, *optionalData_[kFrames] = {};
+    std::vector<uint8_t> blocks_[kFrames];
+    uint8_t extraBlock_[3] = {0xE0, 0xE1, 0xE2};
 };
 
-// A frame of stored 16-bit pixels from 16-bit words (b0 = low byte).
-TestFrame frameOf16BitWords(uint16_t width, uint16_t height, const std::vector<uint16_t> &words);
+// The stored bytes of 16-bit pixels given as words (first byte low).
+std::vector<uint8_t> storedWords(const std::vector<uint16_t> &words);
 
 struct LibrarySnapshot {
     uint32_t tag1, tag2, tag3;
     size_t entryCount;
     std::vector<int32_t> spriteIds;
     std::vector<char *> names;
-
     bool operator==(const LibrarySnapshot &) const = default;
 };
 

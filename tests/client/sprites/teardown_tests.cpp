@@ -48,28 +48,18 @@ public:
         moduleLoadedAtRelease = moduleLoaded();
         return inner_->Release();
     }
-    HRESULT Blt(LPRECT to, LPDIRECTDRAWSURFACE7 from, LPRECT fromRect, DWORD flags, LPDDBLTFX fx) override
-    {
-        return inner_->Blt(to, from, fromRect, flags, fx);
-    }
-    HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 from, LPRECT fromRect, DWORD flags) override
-    {
-        return inner_->BltFast(x, y, from, fromRect, flags);
-    }
-    HRESULT Flip(LPDIRECTDRAWSURFACE7 target, DWORD flags) override { return inner_->Flip(target, flags); }
-    HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7 *attached) override
-    {
-        return inner_->GetAttachedSurface(caps, attached);
-    }
-    HRESULT GetColorKey(DWORD flags, LPDDCOLORKEY key) override { return inner_->GetColorKey(flags, key); }
-    HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 desc) override { return inner_->GetSurfaceDesc(desc); }
-    HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) override
-    {
-        return inner_->Lock(rect, desc, flags, event);
-    }
-    HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) override { return inner_->SetClipper(clipper); }
-    HRESULT SetColorKey(DWORD flags, LPDDCOLORKEY key) override { return inner_->SetColorKey(flags, key); }
-    HRESULT Unlock(LPRECT rect) override { return inner_->Unlock(rect); }
+    // clang-format off
+    HRESULT Blt(LPRECT a, LPDIRECTDRAWSURFACE7 b, LPRECT c, DWORD d, LPDDBLTFX e) override { return inner_->Blt(a, b, c, d, e); }
+    HRESULT BltFast(DWORD a, DWORD b, LPDIRECTDRAWSURFACE7 c, LPRECT d, DWORD e) override { return inner_->BltFast(a, b, c, d, e); }
+    HRESULT Flip(LPDIRECTDRAWSURFACE7 a, DWORD b) override { return inner_->Flip(a, b); }
+    HRESULT GetAttachedSurface(LPDDSCAPS2 a, LPDIRECTDRAWSURFACE7 *b) override { return inner_->GetAttachedSurface(a, b); }
+    HRESULT GetColorKey(DWORD a, LPDDCOLORKEY b) override { return inner_->GetColorKey(a, b); }
+    HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 a) override { return inner_->GetSurfaceDesc(a); }
+    HRESULT Lock(LPRECT a, LPDDSURFACEDESC2 b, DWORD c, HANDLE d) override { return inner_->Lock(a, b, c, d); }
+    HRESULT SetClipper(LPDIRECTDRAWCLIPPER a) override { return inner_->SetClipper(a); }
+    HRESULT SetColorKey(DWORD a, LPDDCOLORKEY b) override { return inner_->SetColorKey(a, b); }
+    HRESULT Unlock(LPRECT a) override { return inner_->Unlock(a); }
+    // clang-format on
 
 private:
     IDirectDrawSurface7 *inner_;
@@ -85,37 +75,34 @@ TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceOnceAndNothingOutlivesTheDispl
         {
             SpriteLibrary library;
             ASSERT_TRUE(moduleLoaded());
-            library.display = &screen.display;
-            TestSprite two(16, 0, {frameOf16BitWords(2, 1, {0x3E00, 0x00F8}), frameOf16BitWords(1, 1, {0x0100})});
-            TestSprite none(16, 0, {});
-            TestSprite one(16, 1, {frameOf16BitWords(0, 1, {}), frameOf16BitWords(3, 1, {1, 2, 3})});
+            TestSprite two(16, 0), none(16, 0), one(16, 1);
+            two.addFrame(2, 1, storedWords({0x3E00, 0x00F8}));
+            two.addFrame(1, 1, storedWords({0x0100}));
+            one.addFrame(0, 1, {});
+            one.addFrame(3, 1, storedWords({1, 2, 3}));
             for (const TestSprite *sprite : {&two, &none, &one}) {
                 SpriteEntry entry;
-                ASSERT_TRUE(entry.createFrames(screen.display, sprite->record()));
+                ASSERT_TRUE(entry.createFrames(screen.display, sprite->record));
                 for (SpriteFrame &frame : entry.frames) {
-                    if (!frame.surface)
-                        continue;
-                    watched.push_back(std::make_unique<WatchedSurface>(frame.surface));
-                    frame.surface = watched.back().get();
+                    if (frame.surface) {
+                        watched.push_back(std::make_unique<WatchedSurface>(frame.surface));
+                        frame.surface = watched.back().get();
+                    }
                 }
                 library.entries.push_back(entry);
-                library.spriteIds.push_back(int32_t(library.spriteIds.size()));
+                library.spriteIds.push_back(0);
                 library.names.push_back(nullptr);
             }
             ASSERT_EQ(watched.size(), 3u);  // the frame of width 0 has none
             EXPECT_EQ(standin::liveCounts().surfaces, displaySurfaces + 3);
         }
         EXPECT_FALSE(moduleLoaded());
-        for (size_t i = 0; i < watched.size(); ++i) {
-            EXPECT_EQ(watched[i]->releases, 1) << "surface " << i;
-            EXPECT_FALSE(watched[i]->moduleLoadedAtRelease) << "surface " << i;
-        }
+        for (const auto &surface : watched)
+            EXPECT_TRUE(surface->releases == 1 && !surface->moduleLoadedAtRelease);
         EXPECT_EQ(standin::liveCounts().surfaces, displaySurfaces);
     }
     const standin::LiveCounts after = standin::liveCounts();
-    EXPECT_EQ(after.directDrawObjects, 0);
-    EXPECT_EQ(after.surfaces, 0);
-    EXPECT_EQ(after.clippers, 0);
+    EXPECT_TRUE(after.directDrawObjects == 0 && after.surfaces == 0 && after.clippers == 0);
     EXPECT_EQ(after.releasesAfterChain, 0);
 }
 

@@ -1,0 +1,30 @@
+# Sourced by wine-run, conformance and wine-bench: a private X server of
+# 640x480x24, the size of the display mode the programs switch to, so that
+# Wine's virtual desktop and the SDL2 window both fill it from (0, 0).
+#
+# start_xvfb FOLDER  starts it, leaving its log and display number in FOLDER;
+#                    sets xvfb_pid and xvfb_display (":N"); false when it
+#                    did not come up within five seconds.
+# stop_xvfb          stops it again.
+
+start_xvfb() {
+  local folder=$1 attempt
+  # -displayfd picks a free display number and reports it once the server
+  # accepts connections, so parallel runs never collide.
+  Xvfb -displayfd 8 -screen 0 640x480x24 -nolisten tcp 8>"$folder/display" >"$folder/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for attempt in $(seq 100); do
+    [ -s "$folder/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  [ -s "$folder/display" ] || return 1
+  xvfb_display=:$(head -n 1 "$folder/display")
+}
+
+stop_xvfb() {
+  if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  fi
+  xvfb_pid=
+}

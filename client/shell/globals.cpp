@@ -12,7 +12,7 @@ static void releaseDisplay()
 {
     g_display.releaseInterfaces();
 }
-static const int displayTeardownRegistered = std::atexit(releaseDisplay);
+[[maybe_unused]] static const int displayTeardownRegistered = std::atexit(releaseDisplay);
 
 MapView g_mapView;
 Map g_map;

@@ -16,9 +16,7 @@ TEST(ModuleWithoutLoadSpriteLibraryTest, BindsTheOtherExportsButLoadingFails)
     display.bitDepth = 16;
     library.display = &display;
     library.tag1 = 3;
-    library.spriteIds.push_back(8);
-    library.entries.emplace_back();
-    library.names.push_back(nullptr);
+    addPlaceholderSprite(library, 8);
     const LibrarySnapshot before = snapshotOf(library);
     EXPECT_FALSE(library.loadSprites("sprites/test.lspr"));
     EXPECT_TRUE(snapshotOf(library) == before);

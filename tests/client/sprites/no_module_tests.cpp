@@ -17,9 +17,7 @@ TEST(NoModuleTest, LoadingFailsWithoutACallAndNothingIsUnloaded)
     display.bitDepth = 16;
     library.display = &display;
     library.tag2 = 4;
-    library.spriteIds.push_back(1);
-    library.entries.emplace_back();
-    library.names.push_back(nullptr);
+    addPlaceholderSprite(library, 1);
     const LibrarySnapshot before = snapshotOf(library);
     EXPECT_FALSE(library.loadSprites("sprites/test.lspr"));
     EXPECT_TRUE(snapshotOf(library) == before);

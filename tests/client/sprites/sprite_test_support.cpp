@@ -42,3 +42,10 @@ LibrarySnapshot snapshotOf(const SpriteLibrary &library)
 {
     return {library.tag1, library.tag2, library.tag3, library.entries.size(), library.spriteIds, library.names};
 }
+
+void addPlaceholderSprite(SpriteLibrary &library, int32_t id)
+{
+    library.entries.emplace_back();
+    library.spriteIds.push_back(id);
+    library.names.push_back(nullptr);
+}

@@ -44,5 +44,7 @@ struct LibrarySnapshot {
 };
 
 LibrarySnapshot snapshotOf(const SpriteLibrary &library);
+// Appends a sprite without frames or name, as if loaded, under this id.
+void addPlaceholderSprite(SpriteLibrary &library, int32_t id);
 
 #endif

@@ -131,11 +131,8 @@ TEST(IndexOfSpriteTest, FindsTheLowestPositionOrMinusOne)
 {
     SpriteLibrary library;
     EXPECT_EQ(library.indexOfSprite(0), -1);
-    for (int32_t id : {7, -3, 9, 7}) {
-        library.entries.emplace_back();
-        library.spriteIds.push_back(id);
-        library.names.push_back(nullptr);
-    }
+    for (int32_t id : {7, -3, 9, 7})
+        addPlaceholderSprite(library, id);
     EXPECT_EQ(library.indexOfSprite(7), 0);
     EXPECT_EQ(library.indexOfSprite(-3), 1);
     EXPECT_EQ(library.indexOfSprite(9), 2);
@@ -236,9 +233,7 @@ TEST_F(LoadSpritesTest, AppendsEverySpriteInFileOrder)
 TEST_F(LoadSpritesTest, FailuresLeaveTheLibraryAsItWas)
 {
     library.tag1 = 9;
-    library.entries.emplace_back();
-    library.spriteIds.push_back(5);
-    library.names.push_back(nullptr);
+    addPlaceholderSprite(library, 5);
     const LibrarySnapshot before = snapshotOf(library);
     EXPECT_FALSE(library.loadSprites("no-such-directory/missing.lspr"));
     EXPECT_TRUE(snapshotOf(library) == before);

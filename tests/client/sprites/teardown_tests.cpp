@@ -89,9 +89,8 @@ TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceOnceAndNothingOutlivesTheDispl
                         frame.surface = watched.back().get();
                     }
                 }
-                library.entries.push_back(entry);
-                library.spriteIds.push_back(0);
-                library.names.push_back(nullptr);
+                addPlaceholderSprite(library, 0);
+                library.entries.back() = entry;
             }
             ASSERT_EQ(watched.size(), 3u);  // the frame of width 0 has none
             EXPECT_EQ(standin::liveCounts().surfaces, displaySurfaces + 3);

@@ -92,9 +92,11 @@ TEST_F(CreateFramesTest, ConvertsEveryFrameForASixteenBitDisplay)
     TestSprite deep(24, 0), odd(8, 0);
     deep.addFrame(1, 2, {0x12, 0x34, 0x56, 0xFF, 0x00, 0x00});
     odd.addFrame(2, 1, storedWords({0x3E00, 0x00F8}));
+    odd.addFrame(65535, 65535, storedWords({0x3E00}));  // no surface, and no 8 GB buffer for it
     ASSERT_TRUE(entry.createFrames(screen.display, deep.record));
     ASSERT_TRUE(entry.createFrames(screen.display, odd.record));
-    ASSERT_EQ(entry.frames.size(), 6u);
+    ASSERT_EQ(entry.frames.size(), 7u);
+    EXPECT_EQ(entry.frames[6].surface, nullptr);
     EXPECT_EQ(pictureDifferences(pictureOf(1, 2, {0x51A2, 0x001F}), readPicture(entry.frames[4].surface, 2)), "");
     EXPECT_EQ(pictureDifferences(pictureOf(2, 1, {0, 0}), readPicture(entry.frames[5].surface, 2)), "");
 }

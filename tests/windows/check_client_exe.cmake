@@ -2,6 +2,7 @@
 # real ddraw, user32, gdi32 and kernel32, not Vornak (loaded at run time), and
 # nothing but system DLLs (the runtime is linked statically).
 #   cmake -DPROGRAM=<client.exe> -DOBJDUMP=<objdump> -P check_client_exe.cmake
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} failed on ${PROGRAM}")

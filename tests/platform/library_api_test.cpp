@@ -7,42 +7,35 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 template <typename Proc> Proc procedure(HMODULE module, const char *name) {
-    // Through void(*)() so that the cast between function types is explicit.
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-TEST(LibraryLoading, AMissingLibraryGivesNull) {
+TEST(LibraryLoading, FindsTheModuleBesideTheProgramByBareNameAndNothingElse) {
     EXPECT_EQ(LoadLibraryA("NoSuchModuleAnywhere"), nullptr);
-}
-
-TEST(LibraryLoading, FindsTheModuleBesideTheProgramByBareName) {
+    EXPECT_FALSE(FreeLibrary(nullptr));
     HMODULE module = LoadLibraryA("PlatformTestModule");
     ASSERT_NE(module, nullptr);
+    EXPECT_EQ(GetProcAddress(module, "LoadSpriteLibrary"), nullptr);
+    EXPECT_EQ(GetProcAddress(module, "NoSuchExport"), nullptr);
     auto save = procedure<SaveSpriteProc>(module, "SaveSprite");
     auto load = procedure<LoadSpriteProc>(module, "LoadSprite");
     auto saveLibrary = procedure<SaveSpriteLibraryProc>(module, "SaveSpriteLibrary");
-    ASSERT_NE(save, nullptr);
-    ASSERT_NE(load, nullptr);
-    ASSERT_NE(saveLibrary, nullptr);
-    EXPECT_EQ(GetProcAddress(module, "LoadSpriteLibrary"), nullptr);
-    EXPECT_EQ(GetProcAddress(module, "NoSuchExport"), nullptr);
-
+    ASSERT_TRUE(save && load && saveLibrary);
     // The entries are the module's own: they answer as it defines them.
     SpriteRecord sprite = {};
     sprite.frameCount = 3;
-    EXPECT_TRUE(save(&sprite, "three"));
-    EXPECT_FALSE(save(&sprite, "two"));
-    EXPECT_TRUE(load(&sprite, "any"));
-    EXPECT_EQ(sprite.tag, 0x5A5Au);
     SpriteLibraryRecord library = {};
     library.spriteCount = 2;
-    EXPECT_TRUE(saveLibrary(&library, "x"));
+    EXPECT_EQ(std::make_tuple(save(&sprite, "three"), save(&sprite, "two"), load(&sprite, "x"),
+                              saveLibrary(&library, "x")),
+              std::make_tuple(true, false, true, true));
+    EXPECT_EQ(sprite.tag, 0x5A5Au);
     EXPECT_TRUE(FreeLibrary(module));
 }
-
-TEST(LibraryLoading, FreeLibraryOfNothingFails) { EXPECT_FALSE(FreeLibrary(nullptr)); }
 
 } // namespace

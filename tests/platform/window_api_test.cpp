@@ -3,190 +3,85 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <tuple>
+
+using platform_test::handled;
 
 namespace {
 
-struct Call {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-std::vector<Call> calls;
-
-LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONUP || message == WM_CLOSE) {
-        calls.push_back(Call{window, message, wParam, lParam});
-        return 77;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+HWND window() {
+    static HWND made = platform_test::makeWindow("PlatformWindows");
+    return made;
 }
 
-HWND recordingWindow() {
-    static HWND window = nullptr;
-    if (!window) {
-        WNDCLASSEXA windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_HREDRAW | CS_VREDRAW;
-        windowClass.lpfnWndProc = recordingProc;
-        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-        windowClass.lpszClassName = "PlatformRecording";
-        RegisterClassExA(&windowClass);
-        window = CreateWindowExA(0, "PlatformRecording", "Recording", WS_POPUP, 0, 0, 320, 200, nullptr, nullptr,
-                                 nullptr, nullptr);
+// Empties the queue, WM_QUIT included.
+void drain() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT;) {
     }
-    return window;
 }
 
-// Takes every message waiting, up to WM_QUIT; returns the messages seen.
-std::vector<MSG> drain() {
-    std::vector<MSG> seen;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        seen.push_back(msg);
-        if (msg.message == WM_QUIT)
-            break;
-    }
-    return seen;
+// The next message by GetMessageA, or by PeekMessageA with these flags.
+std::tuple<BOOL, UINT, WPARAM> next(MSG &msg, int peek = -1, HWND only = nullptr, UINT first = 0, UINT last = 0) {
+    BOOL got = peek < 0 ? GetMessageA(&msg, only, first, last) : PeekMessageA(&msg, only, first, last, (UINT)peek);
+    return {got, got ? msg.message : 0, got ? msg.wParam : 0};
 }
 
 TEST(Windows, CreationNeedsARegisteredClass) {
-    EXPECT_EQ(CreateWindowExA(0, "NoSuchClassHere", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                              nullptr),
+    EXPECT_EQ(CreateWindowExA(0, "NoSuchClassHere", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
               nullptr);
-    HWND window = recordingWindow();
-    ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(ShowWindow(window, SW_SHOWMAXIMIZED));   // it was hidden before
-    EXPECT_TRUE(ShowWindow(window, SW_HIDE));
-    EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
-    EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
-    EXPECT_GT(GetSystemMetrics(SM_CXSCREEN), 0);
-    EXPECT_GT(GetSystemMetrics(SM_CYSCREEN), 0);
+    ASSERT_NE(window(), nullptr);
+    EXPECT_FALSE(ShowWindow(window(), SW_SHOWMAXIMIZED));   // it was hidden before
+    EXPECT_TRUE(ShowWindow(window(), SW_HIDE));
+    EXPECT_TRUE(LoadCursorA(nullptr, IDC_ARROW) && GetStockObject(BLACK_BRUSH));
+    EXPECT_TRUE(GetSystemMetrics(SM_CXSCREEN) > 0 && GetSystemMetrics(SM_CYSCREEN) > 0);
     RECT rect;
     EXPECT_TRUE(SetRect(&rect, 1, 2, 640, 480));
-    EXPECT_EQ(rect.left, 1);
-    EXPECT_EQ(rect.top, 2);
-    EXPECT_EQ(rect.right, 640);
-    EXPECT_EQ(rect.bottom, 480);
+    EXPECT_EQ(std::make_tuple(rect.left, rect.top, rect.right, rect.bottom), std::make_tuple(1, 2, 640, 480));
+    EXPECT_FALSE(PostMessageA(reinterpret_cast<HWND>(uintptr_t(0x7FFF0)), WM_KEYDOWN, 0, 0));
 }
 
-TEST(Messages, ComeOutInTheOrderTheyWerePosted) {
-    HWND window = recordingWindow();
+TEST(Messages, ComeOutInTheOrderPostedWithQuitAfterThoseAlreadyQueuedAndUnfiltered) {
     drain();
-    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, 'A', 1));
-    ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 20)));
-    ASSERT_TRUE(PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(30, 40)));
-    std::vector<MSG> seen = drain();
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0].message, (UINT)WM_KEYDOWN);
-    EXPECT_EQ(seen[1].message, (UINT)WM_MOUSEMOVE);
-    EXPECT_EQ(seen[2].message, (UINT)WM_LBUTTONUP);
-    EXPECT_EQ(LOWORD(seen[1].lParam), 10);
-    EXPECT_EQ(HIWORD(seen[1].lParam), 20);
-    EXPECT_EQ(seen[2].hwnd, window);
-}
-
-TEST(Messages, PeekWithoutRemoveLeavesTheMessageQueued) {
-    HWND window = recordingWindow();
-    drain();
-    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, 'B', 0));
-    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, 'C', 0));
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.wParam, (WPARAM)'B');
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.wParam, (WPARAM)'B');
-    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-    EXPECT_EQ(msg.wParam, (WPARAM)'B');
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.wParam, (WPARAM)'C');
-    drain();
-    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-}
-
-TEST(Messages, QuitComesAfterTheMessagesAlreadyQueued) {
-    HWND window = recordingWindow();
-    drain();
-    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, 'D', 0));
+    ASSERT_TRUE(PostMessageA(window(), WM_KEYDOWN, 'A', 1));
+    ASSERT_TRUE(PostMessageA(window(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 20)));
     PostQuitMessage(5);
-    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, 'E', 0));
+    ASSERT_TRUE(PostMessageA(window(), WM_LBUTTONUP, 0, MAKELPARAM(30, 40)));
     MSG msg;
-    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-    EXPECT_EQ(msg.wParam, (WPARAM)'D');
-    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-    EXPECT_EQ(msg.wParam, (WPARAM)'E');
-    // A peek without removal shows the quit but leaves it.
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
-    EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
-    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
-    EXPECT_EQ(msg.wParam, (WPARAM)5);
-    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
-}
-
-TEST(Messages, QuitPassesEveryFilter) {
-    HWND window = recordingWindow();
-    drain();
+    const auto keyA = std::make_tuple(TRUE, (UINT)WM_KEYDOWN, (WPARAM)'A');
+    EXPECT_EQ(next(msg, PM_NOREMOVE), keyA);   // PM_NOREMOVE leaves it queued
+    EXPECT_EQ(next(msg, PM_NOREMOVE), keyA);
+    EXPECT_EQ(next(msg), keyA);
+    EXPECT_EQ(next(msg), std::make_tuple(TRUE, (UINT)WM_MOUSEMOVE, (WPARAM)0));
+    EXPECT_EQ(std::make_tuple(LOWORD(msg.lParam), HIWORD(msg.lParam)), std::make_tuple(10, 20));
+    EXPECT_EQ(next(msg), std::make_tuple(TRUE, (UINT)WM_LBUTTONUP, (WPARAM)0));
+    EXPECT_EQ(msg.hwnd, window());
+    EXPECT_EQ(next(msg, PM_NOREMOVE), std::make_tuple(TRUE, (UINT)WM_QUIT, (WPARAM)5));
+    EXPECT_EQ(next(msg), std::make_tuple(FALSE, 0u, (WPARAM)0));
+    EXPECT_EQ(std::make_tuple(msg.message, msg.wParam), std::make_tuple((UINT)WM_QUIT, (WPARAM)5));
+    EXPECT_EQ(next(msg, PM_NOREMOVE), std::make_tuple(FALSE, 0u, (WPARAM)0));
+    // WM_QUIT passes every filter.
     PostQuitMessage(2);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
-    EXPECT_EQ(msg.message, (UINT)WM_QUIT);
-    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    const auto quit = std::make_tuple(TRUE, (UINT)WM_QUIT, (WPARAM)2);
+    EXPECT_EQ(next(msg, PM_NOREMOVE, window()), quit);
+    EXPECT_EQ(next(msg, PM_REMOVE, nullptr, WM_KEYDOWN, WM_KEYDOWN), quit);
+    EXPECT_EQ(next(msg, PM_NOREMOVE), std::make_tuple(FALSE, 0u, (WPARAM)0));
 }
 
-TEST(Messages, TranslatingAKeyPostsItsCharacter) {
-    HWND window = recordingWindow();
+TEST(Messages, TranslatePostsTheCharacterAndDispatchCallsTheProcedure) {
     drain();
-    ASSERT_TRUE(PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1));
-    ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
+    ASSERT_TRUE(PostMessageA(window(), WM_KEYDOWN, VK_ESCAPE, 1));
+    ASSERT_TRUE(PostMessageA(window(), WM_LBUTTONUP, 3, MAKELPARAM(7, 9)));
     MSG msg;
     ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
     EXPECT_TRUE(TranslateMessage(&msg));
-    std::vector<MSG> seen = drain();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].message, (UINT)WM_MOUSEMOVE);
-    EXPECT_EQ(seen[1].message, (UINT)WM_CHAR);
-    EXPECT_EQ(seen[1].wParam, (WPARAM)VK_ESCAPE);
-}
-
-TEST(Messages, DispatchCallsTheWindowProcedure) {
-    HWND window = recordingWindow();
-    drain();
-    calls.clear();
-    ASSERT_TRUE(PostMessageA(window, WM_LBUTTONUP, 3, MAKELPARAM(7, 9)));
-    MSG msg;
-    ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
-    TranslateMessage(&msg);
+    ASSERT_EQ(next(msg), std::make_tuple(TRUE, (UINT)WM_LBUTTONUP, (WPARAM)3));   // posted before the character
+    handled.clear();
     EXPECT_EQ(DispatchMessageA(&msg), 77);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].window, window);
-    EXPECT_EQ(calls[0].message, (UINT)WM_LBUTTONUP);
-    EXPECT_EQ(calls[0].wParam, (WPARAM)3);
-    EXPECT_EQ(calls[0].lParam, MAKELPARAM(7, 9));
-}
-
-TEST(Messages, AMessagePostedWhileHandlingOneComesNext) {
-    // The client's Escape: WM_KEYDOWN posts WM_CLOSE, whose handler quits.
-    HWND window = recordingWindow();
-    drain();
-    ASSERT_TRUE(PostMessageA(window, WM_MOUSEMOVE, 0, 0));
-    ASSERT_TRUE(PostMessageA(window, WM_CLOSE, 0, 0));
-    PostQuitMessage(0);
-    std::vector<MSG> seen = drain();
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0].message, (UINT)WM_MOUSEMOVE);
-    EXPECT_EQ(seen[1].message, (UINT)WM_CLOSE);
-    EXPECT_EQ(seen[2].message, (UINT)WM_QUIT);
-}
-
-TEST(Messages, PostingToAWindowThatDoesNotExistFails) {
-    HWND bogus = reinterpret_cast<HWND>(uintptr_t(0x7FFF0));
-    EXPECT_FALSE(PostMessageA(bogus, WM_KEYDOWN, 0, 0));
+    ASSERT_EQ(handled.size(), 1u);
+    EXPECT_EQ(std::make_tuple(handled[0].hwnd, handled[0].message, handled[0].wParam, handled[0].lParam),
+              std::make_tuple(window(), (UINT)WM_LBUTTONUP, (WPARAM)3, (LPARAM)MAKELPARAM(7, 9)));
+    EXPECT_EQ(next(msg, PM_REMOVE), std::make_tuple(TRUE, (UINT)WM_CHAR, (WPARAM)VK_ESCAPE));
+    EXPECT_EQ(next(msg, PM_REMOVE), std::make_tuple(FALSE, 0u, (WPARAM)0));
 }
 
 } // namespace

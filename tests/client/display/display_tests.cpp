@@ -1,123 +1,61 @@
-// Display behaviour seen through public Win32 and DirectDraw calls only, so
-// the same tests run against any DirectDraw.
+// Display behaviour through public Win32 and DirectDraw calls only, so the same tests run against any DirectDraw.
 #include "tests/client/display/display_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-namespace {
-
-constexpr uint32_t kBackground = 0x0842;
-
-class DisplayTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(screen.ready); }
-    void TearDown() override
-    {
-        for (IDirectDrawSurface7 *surface : surfaces)
-            surface->Release();
-    }
-
-    IDirectDrawSurface7 *keyedSurface(const Picture &picture)
-    {
-        IDirectDrawSurface7 *surface = createPictureSurface(screen.display, picture);
-        EXPECT_TRUE(surface && screen.display.setColorKey(&surface, 0));
-        if (surface)
-            surfaces.push_back(surface);
-        return surface;
-    }
-
-    Picture backBuffer() { return readPicture(screen.backBuffer, 2); }
-
-    TestDisplay screen{16};
-    std::vector<IDirectDrawSurface7 *> surfaces;
-};
-
-TEST_F(DisplayTest, ClearsTheBackBufferAndFillsNewSurfaces)
+TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
 {
-    for (const RECT &rect : {screen.display.screenRect, screen.display.targetRect})
-        EXPECT_TRUE(rect.left == 0 && rect.top == 0 && rect.right == 640 && rect.bottom == 480);
-    EXPECT_TRUE(screen.display.clearBackBuffer(0x1234));
-    EXPECT_EQ(pictureDifferences(filledPicture(640, 480, 0x1234), backBuffer()), "");
-    Picture picture = numberedPicture(3, 2);
-    EXPECT_EQ(pictureDifferences(picture, readPicture(keyedSurface(picture), 2)), "");
+    TestDisplay screen(16);
+    ASSERT_TRUE(screen.ready);
+    Picture small = numberedPicture(32, 32), wide = numberedPicture(1000, 10);
+    small.at(12, 0) = 0;  // the key: left out by both blits
+    IDirectDrawSurface7 *surfaces[] = {createPictureSurface(screen.display, small),
+                                       createPictureSurface(screen.display, wide)};
+    for (IDirectDrawSurface7 *&surface : surfaces)
+        ASSERT_TRUE(surface && screen.display.setColorKey(&surface, 0));
+    EXPECT_EQ(pictureDifferences(small, readPicture(surfaces[0], 2)), "");
     uint16_t pixel = 1;
-    EXPECT_EQ(screen.display.createSurface(0, 4, &pixel), nullptr);
-    EXPECT_EQ(screen.display.createSurface(4, 0, &pixel), nullptr);
     IDirectDrawSurface7 *none = nullptr;
+    EXPECT_TRUE(!screen.display.createSurface(0, 4, &pixel) && !screen.display.createSurface(4, 0, &pixel));
     EXPECT_FALSE(screen.display.setColorKey(&none, 0));
-    EXPECT_TRUE(screen.display.present());
-}
 
-TEST_F(DisplayTest, BlitsClipToTheScreen)
-{
-    struct Case {
-        RECT rect;
-        int x, y;
-        RECT drawn;  // empty: nothing is drawn
-        int drawnX, drawnY;
+    const struct { RECT rect; int x, y; bool clip; RECT drawn; int drawnX, drawnY; } cases[] = {  // drawn empty: none
+        {{0, 0, 32, 32}, -10, 100, true, {10, 0, 32, 32}, 0, 100},
+        {{0, 0, 32, 32}, 630, 100, true, {0, 0, 10, 32}, 630, 100},
+        {{0, 0, 1000, 10}, -100, 100, true, {100, 0, 740, 10}, 0, 100},
+        {{0, 0, 700, 10}, -100, 100, true, {100, 0, 700, 10}, 0, 100},  // the right edge sees the cut width
+        {{0, 0, 32, 32}, 100, -10, true, {0, 10, 32, 32}, 100, 0},
+        {{0, 0, 32, 32}, 100, 470, true, {0, 0, 32, 10}, 100, 470},
+        {{3, 2, 8, 6}, 100, 50, false, {3, 2, 8, 6}, 100, 50},
+        {{0, 0, 32, 32}, 640, 0, true, {}, 0, 0},  {{0, 0, 32, 32}, -32, 0, true, {}, 0, 0},
+        {{0, 0, 32, 32}, 0, -32, true, {}, 0, 0},  {{0, 0, 32, 32}, 0, 480, true, {}, 0, 0},
+        {{20, 0, 10, 32}, 10, 10, true, {}, 0, 0},
     };
-    const Case cases[] = {
-        {{0, 0, 32, 32}, -10, 100, {10, 0, 32, 32}, 0, 100},
-        {{0, 0, 32, 32}, 630, 100, {0, 0, 10, 32}, 630, 100},
-        {{0, 0, 1000, 10}, -100, 100, {100, 0, 740, 10}, 0, 100},
-        {{0, 0, 700, 10}, -100, 100, {100, 0, 700, 10}, 0, 100},  // the right edge sees the cut width
-        {{0, 0, 32, 32}, 100, -10, {0, 10, 32, 32}, 100, 0},
-        {{0, 0, 32, 32}, 100, 470, {0, 0, 32, 10}, 100, 470},
-        {{0, 0, 32, 32}, 640, 0, {}, 0, 0},
-        {{0, 0, 32, 32}, -32, 0, {}, 0, 0},
-        {{0, 0, 32, 32}, 0, -32, {}, 0, 0},
-        {{0, 0, 32, 32}, 0, 480, {}, 0, 0},
-        {{20, 0, 10, 32}, 10, 10, {}, 0, 0},
-    };
-    Picture small = numberedPicture(32, 32);
-    small.at(12, 0) = 0;
-    const Picture wide = numberedPicture(1000, 10);
-    IDirectDrawSurface7 *smallSurface = keyedSurface(small);
-    IDirectDrawSurface7 *wideSurface = keyedSurface(wide);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "rect right " << c.rect.right << " at (" << c.x << ", " << c.y << ")");
+    for (const auto &c : cases) {
         const bool isWide = c.rect.bottom == 10;
-        IDirectDrawSurface7 **source = isWide ? &wideSurface : &smallSurface;
-        Picture keyed = filledPicture(640, 480, kBackground);
-        drawKeyed(keyed, isWide ? wide : small, c.drawn, c.drawnX, c.drawnY);
-        screen.display.clearBackBuffer(kBackground);
-        EXPECT_EQ(screen.display.blitKeyed(&screen.backBuffer, c.x, c.y, source, c.rect, true),
-                  c.drawn.right > c.drawn.left);
-        EXPECT_EQ(pictureDifferences(keyed, backBuffer()), "");
-
-        Picture mixed = filledPicture(640, 480, kBackground);
-        drawMixed(mixed, isWide ? wide : small, c.drawn, c.drawnX, c.drawnY, 0, 0x7BEF);
-        screen.display.clearBackBuffer(kBackground);
-        EXPECT_TRUE(screen.display.blitTranslucent(&screen.backBuffer, c.x, c.y, source, c.rect, true));
-        EXPECT_EQ(pictureDifferences(mixed, backBuffer()), "");
+        for (uint32_t mask : {0u, 0x7BEFu}) {
+            Picture expected = filledPicture(640, 480, 0x0842);
+            drawExpected(expected, isWide ? wide : small, c.drawn, c.drawnX, c.drawnY, 0, mask);
+            screen.display.clearBackBuffer(0x0842);
+            IDirectDrawSurface7 **source = &surfaces[isWide];
+            if (mask)
+                EXPECT_TRUE(screen.display.blitTranslucent(&screen.backBuffer, c.x, c.y, source, c.rect, c.clip));
+            else
+                EXPECT_EQ(screen.display.blitKeyed(&screen.backBuffer, c.x, c.y, source, c.rect, c.clip),
+                          c.drawn.right > c.drawn.left);
+            EXPECT_EQ(pictureDifferences(expected, readPicture(screen.backBuffer, 2)), "")
+                << (mask ? "translucent" : "keyed") << " rect right " << c.rect.right << " at " << c.x << ", " << c.y;
+        }
     }
+    EXPECT_TRUE(screen.display.present());
+    for (IDirectDrawSurface7 *surface : surfaces)
+        surface->Release();
 }
 
-TEST_F(DisplayTest, UnclippedBlitsTakeTheRectangleAsGivenYetStayInsideTheTarget)
-{
-    Picture source = numberedPicture(32, 32);
-    source.at(4, 3) = 0;
-    IDirectDrawSurface7 *surface = keyedSurface(source);
-    screen.display.clearBackBuffer(kBackground);
-    Picture expected = filledPicture(640, 480, kBackground);
-    EXPECT_TRUE(screen.display.blitKeyed(&screen.backBuffer, 100, 50, &surface, {3, 2, 8, 6}, false));
-    drawKeyed(expected, source, {3, 2, 8, 6}, 100, 50);
-    const RECT rects[] = {{0, 0, 32, 32}, {0, 0, 32, 32}, {-5, 28, 40, 70}};
-    const int positions[][2] = {{630, 470}, {-20, -25}, {300, 200}};
-    for (int i = 0; i < 3; ++i) {
-        screen.display.blitTranslucent(&screen.backBuffer, positions[i][0], positions[i][1], &surface, rects[i],
-                                       false);
-        drawMixed(expected, source, rects[i], positions[i][0], positions[i][1], 0, 0x7BEF);
-    }
-    EXPECT_EQ(expected.at(101, 51), kBackground);  // under the key pixel (4, 3)
-    EXPECT_EQ(pictureDifferences(expected, backBuffer()), "");
-}
-
-// blendRect of source onto target, both made surfaces of a display of depth
-// 16 or 32; the target as it is afterwards.
-Picture blended(const Picture &source, const Picture &target, int x, int y, RECT rect, uint32_t key, int depth)
+// blendRect of source onto target, both made on a display of depth 16 or 32.
+static Picture blended(const Picture &source, const Picture &target, int x, int y, RECT rect, uint32_t key, int depth)
 {
     TestDisplay screen(depth == 32 ? 32 : 16);
     EXPECT_TRUE(screen.ready);
@@ -125,35 +63,26 @@ Picture blended(const Picture &source, const Picture &target, int x, int y, RECT
     IDirectDrawSurface7 *to = createPictureSurface(screen.display, target);
     blendRect(from, to, x, y, rect, key, depth);
     Picture result = readPicture(to, depth == 32 ? 4 : 2);
-    if (from)
-        from->Release();
-    if (to)
-        to->Release();
+    for (IDirectDrawSurface7 *surface : {from, to})
+        if (surface)
+            surface->Release();
     return result;
 }
 
 TEST(BlendRectTest, MixesEveryDepthAsTheExamplesGive)
 {
-    struct Case {
-        int depth;
-        std::vector<uint32_t> source, target, expected;
-    };
-    const Case cases[] = {
+    const struct { int depth; std::vector<uint32_t> source, target, expected; } cases[] = {
         {16, {0xFFFF, 0xF800, 0x0000, 0xFFFF}, {0x0000, 0x001F, 0x1234, 0xFFFF}, {0x7BEF, 0x780F, 0x1234, 0xF7DE}},
-        {16, {0xF800, 0x0000, 0xFFFF}, {0x001F, 0x1234, 0xFFFF}, {0x780F, 0x1234, 0xF7DE}},
         {15, {0x7FFF, 0x7C00, 0x0000}, {0x7FFF, 0x001F, 0x5555}, {0x7BDE, 0x3C0F, 0x5555}},
         {8, {0xFFFF, 0xF800, 0x1234}, {0x0001, 0x001F, 0x4321}, {0x0001, 0x001F, 0x4321}},
         // The fourth byte stays; 0xFF000000 is black below it and so the key.
         {32, {0x00FFFFFF, 0xFF000000, 0x00804020}, {0xAA000000, 0x55667788, 0x010204FF},
          {0xAA7F7F7F, 0x55667788, 0x0141228F}},
     };
-    for (const Case &c : cases) {
-        const RECT whole = {0, 0, LONG(c.source.size()), 1};
+    for (const auto &c : cases) {
         const int n = int(c.source.size());
-        EXPECT_EQ(pictureDifferences(pictureOf(n, 1, c.expected),
-                                     blended(pictureOf(n, 1, c.source), pictureOf(n, 1, c.target), 0, 0, whole, 0,
-                                             c.depth)),
-                  "")
+        EXPECT_EQ(pictureDifferences({n, 1, c.expected},
+                                     blended({n, 1, c.source}, {n, 1, c.target}, 0, 0, {0, 0, n, 1}, 0, c.depth)), "")
             << "depth " << c.depth;
     }
 }
@@ -176,11 +105,9 @@ TEST(BlendRectTest, TwoPixelWordsEqualPixelByPixelAtAnyRectangle)
         const RECT rect = {left, top, left + between(-1, source.width + 3), top + between(-1, source.height + 2)};
         const int x = between(-4, target.width), y = between(-3, target.height);
         Picture expected = target;
-        drawMixed(expected, source, rect, x, y, key, depth == 15 ? 0x3DEF : 0x7BEF);
+        drawExpected(expected, source, rect, x, y, key, depth == 15 ? 0x3DEF : 0x7BEF);
         ASSERT_EQ(pictureDifferences(expected, blended(source, target, x, y, rect, key, depth)), "")
             << "round " << round << " rect (" << rect.left << ", " << rect.top << ", " << rect.right << ", "
             << rect.bottom << ") at (" << x << ", " << y << ")";
     }
 }
-
-} // namespace

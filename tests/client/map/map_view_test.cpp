@@ -1,45 +1,26 @@
+// The object list's depth order and the isometric view drawing it.
 #include "client/map/map_view.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
-namespace {
-
-struct DrawCall {
-    int32_t sprite, x, y;
-    bool operator==(const DrawCall &) const = default;
-};
-
-std::ostream &operator<<(std::ostream &out, const DrawCall &call)
-{
-    return out << "{" << call.sprite << " at " << call.x << ", " << call.y << "}";
-}
-
-std::vector<DrawCall> g_drawn;
-
-bool recordDraw(int32_t sprite, int32_t x, int32_t y)
-{
-    g_drawn.push_back({sprite, x, y});
-    return true;
-}
+using DrawCall = std::tuple<int32_t, int32_t, int32_t>;  // sprite, x, y
+static std::vector<DrawCall> g_drawn;
+static int g_comparisons = 0;
 
 // A size x size map whose tile (x, y) carries sprite 1000 y + x, viewed with
 // radii 15 around a centre, the screen centre at (320, 240).
 struct Scene {
-    std::vector<MapTile> tiles;
-    std::vector<MapTile *> rows;
-    MapData map{};
-    ObjectList objects;
-    MapView view;
-
     Scene(int32_t size, int32_t centerX, int32_t centerY) : tiles(size_t(size * size)), rows(size_t(size))
     {
-        for (int32_t i = 0; i < size * size; ++i) tiles[size_t(i)].sprite = 1000 * (i / size) + i % size;
-        for (int32_t y = 0; y < size; ++y) rows[size_t(y)] = &tiles[size_t(y * size)];
-        map.sizeX = map.sizeY = size;
-        map.tileRows = rows.data();
+        for (int32_t i = 0; i < size * size; ++i)
+            tiles[size_t(i)].sprite = 1000 * (i / size) + i % size;
+        for (int32_t y = 0; y < size; ++y)
+            rows[size_t(y)] = &tiles[size_t(y * size)];
+        map = {0, size, size, 0, nullptr, rows.data()};
         view.map = &map;
         view.objects = &objects;
         view.centerX = centerX;
@@ -47,77 +28,120 @@ struct Scene {
         view.radiusX = view.radiusY = 15;
         view.screenCenterX = 320;
         view.screenCenterY = 240;
-        view.drawSprite = recordDraw;
+        view.drawSprite = [](int32_t sprite, int32_t x, int32_t y) { return g_drawn.emplace_back(sprite, x, y), true; };
         g_drawn.clear();
     }
+    // The list rebuilt from these objects: their sprites in chain order, the links checked both ways.
+    std::vector<int32_t> rebuild(const std::vector<MapObject> &from, InFrontOfProc rule = footprintInFrontOf)
+    {
+        map.objectCount = int32_t(from.size());
+        map.objects = new MapObject[from.size()];
+        std::copy(from.begin(), from.end(), map.objects);
+        objects.inFrontOf = rule;
+        objects.map = &map;
+        EXPECT_TRUE(objects.rebuild() && map.objects == nullptr);
+        std::vector<int32_t> sprites;
+        const ObjectNode *prev = nullptr;
+        for (const ObjectNode *node = objects.first; node; prev = node, node = node->next) {
+            EXPECT_EQ(node->prev, prev);
+            sprites.push_back(node->sprite);
+        }
+        EXPECT_TRUE(objects.last == prev && int32_t(sprites.size()) == objects.count);
+        return sprites;
+    }
+    std::vector<MapTile> tiles;
+    std::vector<MapTile *> rows;
+    MapData map;
+    ObjectList objects;
+    MapView view;
 };
 
-}  // namespace
-
-TEST(MapView, EdgeTables)
+TEST(ObjectList, OrdersTheExamplesOfTheFootprintRule)
 {
-    const int left[20] = {18, 16, 14, 12, 10, 8, 6, 4, 2, 0, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18};
-    const MapView view;
-    for (int r = 0; r < 20; ++r) {
-        EXPECT_EQ(view.leftEdge[r], left[r]) << "row " << r;
-        EXPECT_EQ(view.rightEdge[r], 39 - left[r]) << "row " << r;
-    }
+    // (sprite, x, y, extentX, extentY, elevation)
+    const MapObject pX{1, 2, 0, 1, 1, 0}, qX{2, 5, 0, 1, 1, 0}, pY{1, 3, 5, 1, 1, 0}, qY{2, 3, 2, 1, 1, 0};
+    const MapObject u{'U', 1, 4, 0, 2, 0}, v{'V', 1, 5, 1, 3, 1}, w{'W', 3, 6, 3, 3, 1};
+    const std::pair<std::vector<MapObject>, std::vector<int32_t>> cases[] = {
+        {{qX, pX}, {1, 2}},  // further along +x is drawn later
+        {{pY, qY}, {1, 2}},  {{qY, pY}, {1, 2}},  // further along +y is drawn first
+        {{{0, 6, 6, 2, 2, 1}, {1, 6, 6, 2, 2, 1}, {2, 6, 6, 2, 2, 1}}, {0, 1, 2}},  // identical: as given
+        {{u, w, v}, {'W', 'U', 'V'}}, {{u, v, w}, {'U', 'V', 'W'}}, {{v, w, u}, {'V', 'U', 'W'}},
+    };
+    for (const auto &[objects, order] : cases)
+        EXPECT_EQ(Scene(0, 0, 0).rebuild(objects), order) << objects.size() << " led by " << objects[0].sprite;
+
+    std::vector<MapObject> ten;
+    for (int32_t i = 0; i < 10; ++i)
+        ten.push_back({i, (i * 7) % 5, (i * 3) % 4, 1, 2, i % 2});
+    g_comparisons = 0;
+    Scene(0, 0, 0).rebuild(ten, [](const ObjectNode &a, const ObjectNode &b) {
+        return ++g_comparisons, footprintInFrontOf(a, b);
+    });
+    EXPECT_EQ(g_comparisons, 264);
+}
+
+static Scene *g_watched = nullptr;
+TEST(ObjectList, DrawingNeverSeesAHalfLinkedList)
+{
+    Scene scene(1, 0, 0);  // one tile, sprite 0
+    g_watched = &scene;
+    g_comparisons = 0;
+    std::vector<MapObject> eight;
+    for (int32_t i = 0; i < 8; ++i)
+        eight.push_back({100 + i, 8 - i, i, 1, 1, 0});
+    scene.rebuild(eight, [](const ObjectNode &a, const ObjectNode &b) {
+        g_comparisons += !g_watched->objects.busy;
+        g_watched->view.draw();
+        return footprintInFrontOf(a, b);
+    });
+    EXPECT_EQ(g_comparisons, 0) << "comparisons while the list was not marked busy";
+    EXPECT_FALSE(g_drawn.empty());
+    EXPECT_EQ(std::count(g_drawn.begin(), g_drawn.end(), DrawCall{0, 300, 230}), long(g_drawn.size())) << "tiles only";
+    g_drawn.clear();
+    scene.view.draw();
+    EXPECT_EQ(g_drawn.size(), 9u);
+    scene.objects.clear();
+    EXPECT_TRUE(scene.objects.count == 0 && !scene.objects.first && !scene.objects.last && !scene.objects.busy);
 }
 
 TEST(MapView, PickFindsTheDiamondUnderThePoint)
 {
     const Scene scene(1, 7, -3);
-    const struct {
-        int32_t sx, sy, dx, dy;
-    } cases[] = {{320, 240, 0, 0},  {300, 231, -1, 0}, {339, 230, 0, 1}, {340, 250, 1, 0},   {318, 230, 0, 0},
-                 {317, 230, -1, 0}, {340, 240, 1, 1},  {0, 0, -20, 4},   {300, 249, 0, -1}, {339, 249, 1, 0}};
+    const struct { int32_t sx, sy, dx, dy; } cases[] = {
+        {320, 240, 0, 0},  {300, 231, -1, 0}, {339, 230, 0, 1}, {340, 250, 1, 0},  {318, 230, 0, 0},
+        {317, 230, -1, 0}, {340, 240, 1, 1},  {0, 0, -20, 4},   {300, 249, 0, -1}, {339, 249, 1, 0}};
     for (const auto &c : cases) {
         const MapPoint got = scene.view.pick(c.sx, c.sy);
-        EXPECT_TRUE(got.x == 7 + c.dx && got.y == -3 + c.dy)
-            << "at (" << c.sx << ", " << c.sy << ") expected (" << 7 + c.dx << ", " << -3 + c.dy << "), got (" << got.x
-            << ", " << got.y << ")";
+        EXPECT_EQ(std::pair(got.x, got.y), std::pair(7 + c.dx, -3 + c.dy)) << "at (" << c.sx << ", " << c.sy << ")";
     }
 }
 
-TEST(MapView, TwoByTwoMapOrderAndCorners)
+TEST(MapView, DrawsTilesInOrderAtTheirCellCornersThenObjectsAtTheMiddleOfTheirTile)
 {
-    Scene scene(2, 0, 0);
-    EXPECT_TRUE(scene.view.draw());
+    Scene small(2, 0, 0);
+    EXPECT_TRUE(small.view.draw());
     EXPECT_EQ(g_drawn, (std::vector<DrawCall>{{1000, 320, 220}, {0, 300, 230}, {1001, 340, 230}, {1, 320, 240}}));
-}
 
-TEST(MapView, VisitsAllPositionsOfBothRadii)
-{
-    Scene scene(200, 100, 100);
-    scene.view.draw();
+    Scene big(200, 100, 100);
+    big.view.draw();
     ASSERT_EQ(g_drawn.size(), 2048u);
-    const auto [minX, maxX] = std::minmax_element(g_drawn.begin(), g_drawn.end(), [](auto &a, auto &b) { return a.x < b.x; });
-    EXPECT_EQ(minX->x, -340);
-    EXPECT_EQ(maxX->x, 920);
-    EXPECT_EQ(g_drawn.front().y, -90);
-    EXPECT_EQ(g_drawn.back().y, 540);
-    EXPECT_TRUE(std::is_sorted(g_drawn.begin(), g_drawn.end(), [](auto &a, auto &b) { return a.y < b.y; }));
+    auto x = [](const DrawCall &c) { return std::get<1>(c); };
+    auto y = [](const DrawCall &c) { return std::get<2>(c); };
+    const auto [minX, maxX] =
+        std::minmax_element(g_drawn.begin(), g_drawn.end(), [&](auto &a, auto &b) { return x(a) < x(b); });
+    EXPECT_TRUE(x(*minX) == -340 && x(*maxX) == 920 && y(g_drawn.front()) == -90 && y(g_drawn.back()) == 540);
+    EXPECT_TRUE(std::is_sorted(g_drawn.begin(), g_drawn.end(), [&](auto &a, auto &b) { return y(a) < y(b); }));
     EXPECT_NE(std::find(g_drawn.begin(), g_drawn.end(), DrawCall{100100, 300, 230}), g_drawn.end()) << "centre tile";
-}
 
-TEST(MapView, ObjectsAfterTilesAtTheMiddleOfTheirTile)
-{
     Scene scene(4, 1, 1);
     scene.objects.append({-1, 2, 1, 1, 1, 0});
     scene.objects.append({77, 0, 3, 1, 1, 0});
     scene.view.draw();
     ASSERT_EQ(g_drawn.size(), 18u);
-    const DrawCall tile = *std::find_if(g_drawn.begin(), g_drawn.end(), [](auto &c) { return c.sprite == 1002; });
-    EXPECT_EQ(g_drawn[16], (DrawCall{-1, tile.x + 20, tile.y + 10}));
-    EXPECT_EQ(g_drawn[17], (DrawCall{77, 320 + 20 * (-1 + 2), 240 + 10 * (-1 - 2)}));
-
-    scene.objects.busy = true;  // a list being changed: tiles only
-    g_drawn.clear();
-    scene.view.draw();
-    EXPECT_EQ(g_drawn.size(), 16u);
-    scene.objects.busy = false;
+    const DrawCall tile = *std::find_if(g_drawn.begin(), g_drawn.end(), [](auto &c) { return std::get<0>(c) == 1002; });
+    EXPECT_EQ(g_drawn[16], DrawCall(-1, x(tile) + 20, y(tile) + 10));
+    EXPECT_EQ(g_drawn[17], DrawCall(77, 320 + 20 * (-1 + 2), 240 + 10 * (-1 - 2)));
     scene.view.objects = nullptr;  // before the scene is set up: nothing
     g_drawn.clear();
-    EXPECT_TRUE(scene.view.draw());
-    EXPECT_TRUE(g_drawn.empty());
+    EXPECT_TRUE(scene.view.draw() && g_drawn.empty());
 }

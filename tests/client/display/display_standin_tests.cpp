@@ -23,8 +23,9 @@ TEST(DisplayStandInTest, WindowedPresentIsCutToBothSurfacesAndReleaseLeavesNothi
         uint32_t first = 0, last = 0;
         std::memcpy(&first, frame.bytes.data(), bytes);
         std::memcpy(&last, &frame.bytes[479 * size_t(frame.pitch) + 639 * bytes], bytes);
-        EXPECT_TRUE(first == 0xF81F && last == 0xF81F) << std::hex << first << " " << last;
+        EXPECT_EQ(std::pair(first, last), std::pair(0xF81Fu, 0xF81Fu)) << "first and last pixel";
     }
     const standin::LiveCounts live = standin::liveCounts();
-    EXPECT_TRUE(live.directDrawObjects == 0 && live.surfaces == 0 && live.clippers == 0 && !live.releasesAfterChain);
+    EXPECT_EQ(std::tuple(live.directDrawObjects, live.surfaces, live.clippers, live.releasesAfterChain),
+              std::tuple(0, 0, 0, 0)) << "live DirectDraw objects, surfaces, clippers; late releases";
 }

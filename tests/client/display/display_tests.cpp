@@ -15,7 +15,6 @@ TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
                                        createPictureSurface(screen.display, wide)};
     for (IDirectDrawSurface7 *&surface : surfaces)
         ASSERT_TRUE(surface && screen.display.setColorKey(&surface, 0));
-    EXPECT_EQ(pictureDifferences(small, readPicture(surfaces[0], 2)), "");
     uint16_t pixel = 1;
     IDirectDrawSurface7 *none = nullptr;
     EXPECT_TRUE(!screen.display.createSurface(0, 4, &pixel) && !screen.display.createSurface(4, 0, &pixel));
@@ -49,7 +48,6 @@ TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
                 << (mask ? "translucent" : "keyed") << " rect right " << c.rect.right << " at " << c.x << ", " << c.y;
         }
     }
-    EXPECT_TRUE(screen.display.present());
     for (IDirectDrawSurface7 *surface : surfaces)
         surface->Release();
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 // Little-endian map file bytes: int32 fields, tiles of an int32 and a byte.
 struct Bytes : std::vector<uint8_t> {
@@ -48,8 +49,9 @@ TEST_F(MapLoad, OneTileMapIsTwentyOneBytes)
     const Bytes bytes = Bytes().i32({77, 1, 1, 0}).tile(41, 0xAB);
     ASSERT_EQ(bytes.size(), 21u);
     ASSERT_TRUE(load(bytes, {40, 41}));
-    ASSERT_TRUE(data.mapTag == 77 && data.objectCount == 0 && data.sizeX == 1 && data.sizeY == 1 && data.tileRows);
-    EXPECT_TRUE(data.tileRows[0][0].sprite == 1 && data.tileRows[0][0].attribute == 0xAB);
+    ASSERT_EQ(std::tuple(data.mapTag, data.objectCount, data.sizeX, data.sizeY), std::tuple(77, 0, 1, 1));
+    ASSERT_NE(data.tileRows, nullptr);
+    EXPECT_EQ(std::tuple(data.tileRows[0][0].sprite, data.tileRows[0][0].attribute), std::tuple(1, 0xAB));
 }
 
 TEST_F(MapLoad, ObjectsThenTilesRowAfterRowExtraBytesIgnored)
@@ -58,29 +60,32 @@ TEST_F(MapLoad, ObjectsThenTilesRowAfterRowExtraBytesIgnored)
     for (int32_t i = 0; i < 6; ++i)
         bytes.tile(10 + i, uint8_t(i * 3));
     ASSERT_TRUE(load(bytes.tile(12, 0xFF).i32({-1}), {10, 11, 12, 13, 14, 15}));
-    ASSERT_TRUE(data.objectCount == 1 && data.sizeX == 3 && data.sizeY == 2);
+    ASSERT_EQ(std::tuple(data.objectCount, data.sizeX, data.sizeY), std::tuple(1, 3, 2));
     const MapObject &o = data.objects[0];
-    EXPECT_TRUE(o.sprite == 5 && o.x == -4 && o.y == 9 && o.extentX == 2 && o.extentY == 3 && o.elevation == 1);
+    EXPECT_EQ(std::tuple(o.sprite, o.x, o.y, o.extentX, o.extentY, o.elevation), std::tuple(5, -4, 9, 2, 3, 1));
     for (int i = 0; i < 6; ++i) {  // (0,0), (1,0), (2,0), (0,1), (1,1), (2,1)
         const MapTile &tile = data.tileRows[i / 3][i % 3];
-        EXPECT_TRUE(tile.sprite == i && tile.attribute == i * 3) << "record " << i << ": sprite " << tile.sprite;
+        EXPECT_EQ(std::tuple(tile.sprite, tile.attribute), std::tuple(i, i * 3)) << "record " << i;
     }
 }
 
 TEST_F(MapLoad, DuplicateIdsTakeTheLowerIndexMissingOnesAndAnEmptyLibraryNone)
 {
     ASSERT_TRUE(load(Bytes().i32({0, 2, 1, 2, 5, 0, 0, 1, 1, 0, 9, 0, 0, 1, 1, 0}).tile(9, 0).tile(5, 0), {5, 7, 5}));
-    EXPECT_TRUE(data.objects[0].sprite == 0 && data.objects[1].sprite == -1);
-    EXPECT_TRUE(data.tileRows[0][0].sprite == -1 && data.tileRows[0][1].sprite == 0);
+    auto sprites = [&] {  // of the two objects and the two tiles
+        const MapObject *o = data.objects;
+        return std::tuple(o[0].sprite, o[1].sprite, data.tileRows[0][0].sprite, data.tileRows[0][1].sprite);
+    };
+    EXPECT_EQ(sprites(), std::tuple(0, -1, -1, 0));
     SpriteLibrary empty;
     ASSERT_TRUE(map.load(path.c_str(), empty));
-    EXPECT_TRUE(data.objects[0].sprite == -1 && data.tileRows[0][1].sprite == -1);
+    EXPECT_EQ(sprites(), std::tuple(-1, -1, -1, -1));
 }
 
 TEST_F(MapLoad, MissingFileReadsNothing)
 {
     EXPECT_FALSE(map.load("no such dir/no such file.map", library));
-    EXPECT_TRUE(data.mapTag == 0 && data.sizeX == 0 && data.sizeY == 0 && data.objectCount == 0);
+    EXPECT_EQ(std::tuple(data.mapTag, data.sizeX, data.sizeY, data.objectCount), std::tuple(0, 0, 0, 0));
 }
 
 TEST_F(MapLoad, CountsBeyondTheFileAllocateOnlyWhatItHolds)
@@ -94,14 +99,15 @@ TEST_F(MapLoad, CountsBeyondTheFileAllocateOnlyWhatItHolds)
     // A truncated object section: two records and 8 bytes of a third.
     ASSERT_TRUE(load(Bytes().i32({2, 2, 2, 1000, 8, 1, 2, 3, 4, 5, 8, 6, 7, 8, 9, 10, 8, -6}), {0, 8}));
     ASSERT_EQ(data.objectCount, 3);
-    EXPECT_TRUE(data.objects[1].elevation == 10 && data.objects[2].sprite == 1 && data.objects[2].x == -6 &&
-                data.objects[2].y == 0 && data.tileRows == nullptr);
+    EXPECT_EQ(std::tuple(data.objects[1].elevation, data.objects[2].sprite, data.objects[2].x, data.objects[2].y),
+              std::tuple(10, 1, -6, 0));
+    EXPECT_EQ(data.tileRows, nullptr);
     // A truncated tile section: 3 x 3 announced, four tiles and a sprite held.
     ASSERT_TRUE(load(Bytes().i32({2, 3, 3, 0}).tile(8, 9).tile(8, 9).tile(8, 9).tile(8, 9).i32({8}), {}));
-    ASSERT_TRUE(data.sizeX == 3 && data.sizeY == 2);
+    ASSERT_EQ(std::pair(data.sizeX, data.sizeY), std::pair(3, 2));
     const MapTile *inOrder = data.tileRows[0];  // the rows share one block
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(inOrder[i].sprite, 1) << "tile " << i;
-    EXPECT_TRUE(inOrder[3].attribute == 9 && inOrder[4].attribute == 0);
+    EXPECT_EQ(std::pair(inOrder[3].attribute, inOrder[4].attribute), std::pair(uint8_t(9), uint8_t(0)));
     EXPECT_EQ(inOrder[5].sprite, -1);  // not supplied: none, although the library holds identifier 0
 }

@@ -129,7 +129,7 @@ TEST(MapView, DrawsTilesInOrderAtTheirCellCornersThenObjectsAtTheMiddleOfTheirTi
     auto y = [](const DrawCall &c) { return std::get<2>(c); };
     const auto [minX, maxX] =
         std::minmax_element(g_drawn.begin(), g_drawn.end(), [&](auto &a, auto &b) { return x(a) < x(b); });
-    EXPECT_TRUE(x(*minX) == -340 && x(*maxX) == 920 && y(g_drawn.front()) == -90 && y(g_drawn.back()) == 540);
+    EXPECT_EQ(std::tuple(x(*minX), x(*maxX), y(g_drawn.front()), y(g_drawn.back())), std::tuple(-340, 920, -90, 540));
     EXPECT_TRUE(std::is_sorted(g_drawn.begin(), g_drawn.end(), [&](auto &a, auto &b) { return y(a) < y(b); }));
     EXPECT_NE(std::find(g_drawn.begin(), g_drawn.end(), DrawCall{100100, 300, 230}), g_drawn.end()) << "centre tile";
 

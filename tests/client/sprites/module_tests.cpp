@@ -58,7 +58,7 @@ TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceAndNothingOutlivesTheDisplay)
         EXPECT_EQ(standin::liveCounts().surfaces, displaySurfaces);
     }
     const standin::LiveCounts after = standin::liveCounts();
-    EXPECT_TRUE(after.directDrawObjects == 0 && after.surfaces == 0 && after.clippers == 0);
-    EXPECT_EQ(after.releasesAfterChain, 0);
+    EXPECT_EQ(std::tuple(after.directDrawObjects, after.surfaces, after.clippers, after.releasesAfterChain),
+              std::tuple(0, 0, 0, 0)) << "live DirectDraw objects, surfaces, clippers; late releases";
 }
 #endif

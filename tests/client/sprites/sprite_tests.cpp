@@ -39,15 +39,6 @@ struct TestSprite {
     std::vector<uint8_t> blocks[4];
 };
 
-// The stored bytes of 16-bit pixels given as words (first byte low).
-static std::vector<uint8_t> storedWords(std::initializer_list<uint16_t> words)
-{
-    std::vector<uint8_t> bytes;
-    for (uint16_t word : words)
-        bytes.insert(bytes.end(), {uint8_t(word), uint8_t(word >> 8)});
-    return bytes;
-}
-
 // Constructed during static initialisation, as the client's library is.
 static SpriteLibrary g_earlyLibrary;
 const HMODULE g_handleAfterEarlyLoad = g_spriteModule.moduleHandle;
@@ -61,8 +52,8 @@ TEST(SpriteModuleTest, BindingMadeDuringStaticConstructionSurvives)
     EXPECT_TRUE(g_spriteModule.saveSprite && g_spriteModule.loadSprite && g_spriteModule.saveSpriteLibrary);
 }
 
-// Stored (b0, b1) pairs: 0xF8 00, 00 3E, 07 C0, FF FE, 00 01 (spare bit only), 00 00.
-const std::vector<uint8_t> kStored = storedWords({0x00F8, 0x3E00, 0xC007, 0xFEFF, 0x0100, 0x0000});
+// Stored 16-bit pixels (b0, b1); 0x00, 0x01 is the spare bit only.
+const std::vector<uint8_t> kStored = {0xF8, 0x00, 0x00, 0x3E, 0x07, 0xC0, 0xFF, 0xFE, 0x00, 0x01, 0x00, 0x00};
 
 TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth)
 {
@@ -73,10 +64,10 @@ TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth)
         {16, 24, 1, 2, {0x12, 0x34, 0x56, 0xFF, 0x00, 0x00}, {0x51A2, 0x001F}},  // blue as 16-bit blue gives it
         {32, 24, 2, 1, {0x12, 0x34, 0x56, 0x00, 0x00, 0x00}, {0x563412, 0}},
         {16, 16, 2, 2, {0x00, 0x3E, 0xFF}, {0xF800, 0, 0, 0}},  // one whole pixel and a stray byte
-        {16, 16, 2, 1, storedWords({0x3E00, 0x00F8, 0xC007}), {0xF800, 0x001F}},  // more than the frame
-        {16, 8, 2, 1, storedWords({0x3E00, 0x00F8}), {0, 0}},
-        {16, 16, 0, 5, storedWords({0x3E00}), {}},
-        {16, 16, 65535, 65535, storedWords({0x3E00}), {}},  // and no 8 GB buffer for it
+        {16, 16, 2, 1, {0x00, 0x3E, 0xF8, 0x00, 0x07, 0xC0}, {0xF800, 0x001F}},  // more than the frame
+        {16, 8, 2, 1, {0x00, 0x3E, 0xF8, 0x00}, {0, 0}},
+        {16, 16, 0, 5, {0x00, 0x3E}, {}},
+        {16, 16, 65535, 65535, {0x00, 0x3E}, {}},  // and no 8 GB buffer for it
     };
     for (const auto &c : cases) {
         TestDisplay screen(c.depth);
@@ -99,7 +90,7 @@ TEST(CreateFramesTest, OtherDisplayDepthsFailAtTheFirstFrame)
     Display display;  // never initialised: nothing may be created
     display.bitDepth = 24;
     TestSprite sprite(16, 0), frameless(16, 1);
-    sprite.addFrame(1, 1, storedWords({0x3E00}));
+    sprite.addFrame(1, 1, {0x00, 0x3E});
     SpriteEntry failed, empty;
     EXPECT_TRUE(!failed.createFrames(display, sprite.record) && failed.frames.empty());
     EXPECT_TRUE(empty.createFrames(display, frameless.record) && empty.translucent == 1 && empty.frames.empty());
@@ -149,7 +140,7 @@ TEST(LoadSpritesTest, AppendsEverySpriteInFileOrderAndFailuresChangeNothing)
     const std::string path = "load_sprites_test.lspr", emptyPath = "load_sprites_empty.lspr";
     TestSprite grass(16, 0), frameless(16, 0), glass(24, 1);
     grass.addFrame(3, 2, kStored);
-    grass.addFrame(1, 1, storedWords({0x3E00}));
+    grass.addFrame(1, 1, {0x00, 0x3E});
     glass.addFrame(1, 1, {0x12, 0x34, 0x56});
     SpriteRecord *sprites[] = {&grass.record, &frameless.record, &glass.record};
     int32_t ids[] = {40, -2, 40};
@@ -178,12 +169,12 @@ TEST(LoadSpritesTest, AppendsEverySpriteInFileOrderAndFailuresChangeNothing)
     EXPECT_STREQ(library.names[3], "glass");
     ASSERT_EQ(library.entries[1].frames.size(), 2u);
     const SpriteFrame &f = library.entries[1].frames[1];
-    EXPECT_TRUE(f.frameTag == 0x7A000001 && f.width == 1 && f.height == 1 && f.originX == 11 && f.originY == 21 &&
-                f.offsetX == 31 && f.offsetY == 41 && f.spare1 == 51 && f.spare2 == 61 && f.extraSize == 3 &&
-                f.extraData[2] == 0xE2);
+    EXPECT_EQ(std::tuple(f.frameTag, f.width, f.height, f.originX, f.originY, f.offsetX, f.offsetY, f.spare1, f.spare2),
+              std::tuple(0x7A000001u, 1, 1, 11, 21, 31, 41, 51, 61));
+    EXPECT_EQ(std::pair(f.extraSize, f.extraData[2]), std::pair(3, uint8_t(0xE2)));
     DDCOLORKEY key = {1, 1};
     ASSERT_EQ(f.surface->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
-    EXPECT_TRUE(key.dwColorSpaceLowValue == 0 && key.dwColorSpaceHighValue == 0);
+    EXPECT_EQ(std::pair(key.dwColorSpaceLowValue, key.dwColorSpaceHighValue), std::pair(DWORD(0), DWORD(0)));
     EXPECT_TRUE(library.entries[2].frames.empty());
     EXPECT_TRUE(library.entries[3].frames.size() == 1 && library.entries[3].translucent != 0);
     for (auto [id, index] : {std::pair{40, 1}, {-2, 2}, {5, 0}, {8, -1}})  // duplicates: the lower position

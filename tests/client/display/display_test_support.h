@@ -1,4 +1,4 @@
-// Test helpers: a 640 x 480 Display on a test window, surfaces made from pictures (raw 2- or 4-byte
+// For the tests: a 640 x 480 Display on a test window, surfaces made from pictures (raw 2- or 4-byte
 // pixel values, rows top down) and the expected results of blits.
 #ifndef TESTS_CLIENT_DISPLAY_DISPLAY_TEST_SUPPORT_H
 #define TESTS_CLIENT_DISPLAY_DISPLAY_TEST_SUPPORT_H

@@ -1,4 +1,4 @@
-// Test helpers for a SpriteLibrary: a placeholder sprite, and what the library holds, as text.
+// For tests of a SpriteLibrary: a placeholder sprite, and what the library holds, as text.
 #ifndef TESTS_CLIENT_SPRITES_SPRITE_TEST_SUPPORT_H
 #define TESTS_CLIENT_SPRITES_SPRITE_TEST_SUPPORT_H
 

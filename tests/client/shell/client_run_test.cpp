@@ -1,7 +1,7 @@
 // The built client program, run with scripted input through the headless
 // presenter and judged by the pictures it saves, against what the sample
 // world's documented layout alone says the screen must show.
-#include "tests/windows/frame_image.h"
+#include "tools/frame_compare/frame_image.h"
 #include "tools/world_layout.h"
 
 #include <gtest/gtest.h>

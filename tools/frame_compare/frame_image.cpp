@@ -1,4 +1,4 @@
-#include "tests/windows/frame_image.h"
+#include "tools/frame_compare/frame_image.h"
 
 #include <png.h>
 

@@ -6,8 +6,8 @@
 // 8-bit PNG, or a raw frame of 16-bit little-endian 5-6-5 words. They check
 // every size against the file before reading and refuse pictures larger
 // than kMaxSide on a side; on failure they leave a message in error.
-#ifndef TESTS_WINDOWS_FRAME_IMAGE_H
-#define TESTS_WINDOWS_FRAME_IMAGE_H
+#ifndef TOOLS_FRAME_COMPARE_FRAME_IMAGE_H
+#define TOOLS_FRAME_COMPARE_FRAME_IMAGE_H
 
 #include <cstdint>
 #include <string>

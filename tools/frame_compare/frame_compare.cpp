@@ -8,13 +8,27 @@
 // 1 when they differ, after writing OUTPUT_PREFIX-expected.png, -got.png and
 // -diff.png (the expected picture dimmed, differing pixels red); 2 when a
 // picture cannot be read.
-#include "tests/windows/file_bytes.h"
-#include "tests/windows/frame_image.h"
+#include "tools/frame_compare/frame_image.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
+
+bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes)
+{
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    bytes.clear();
+    uint8_t buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
 
 bool endsWith(const std::string &text, const std::string &tail)
 {

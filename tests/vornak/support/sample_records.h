@@ -1,7 +1,5 @@
-// Sprites and sprite libraries built and owned by test code, for saving
-// through the module; and the files the tests, fuzzers and benchmarks share.
-// A record() points into its owner's vectors: it stays valid while the owner
-// lives and is not changed.
+// Records owned by test code, for saving through the module, and the files the
+// tests, fuzzers and benchmarks share. A record() points into its owner.
 #ifndef TESTS_VORNAK_SAMPLE_RECORDS_H
 #define TESTS_VORNAK_SAMPLE_RECORDS_H
 
@@ -13,64 +11,48 @@
 #include <string>
 #include <vector>
 
-struct SampleFrame {
-    uint32_t frameTag = 0;
-    uint16_t width = 0, height = 0, originX = 0, originY = 0;
-    uint16_t offsetX = 0, offsetY = 0, spare1 = 0, spare2 = 0;
-    int32_t extraSize = 0, pixelSize = 0, optionalSize = 0;  // blocks hold max(size, 0) bytes
-    std::vector<uint8_t> extra, pixels, optional;
-};
-
-class SampleSprite {
-public:
+// One element per frame in each vector; record() pads them to frameTags' size.
+struct SampleSprite {
     uint32_t tag = 0;
-    uint16_t auxWord = 0;
-    uint16_t bitsPerPixel = 16;
+    uint16_t auxWord = 0, bitsPerPixel = 16;
     uint8_t hasOptionalBlock = 0;
-    std::vector<SampleFrame> frames;
-
+    std::vector<uint32_t> frameTags;
+    std::vector<uint16_t> width, height, originX, originY, offsetX, offsetY, spare1, spare2;
+    std::vector<int32_t> extraSize, pixelSize, optionalSize;  // blocks hold max(size, 0) bytes
+    std::vector<std::vector<uint8_t>> extra, pixels, optional;
     SpriteRecord record();
 
 private:
-    std::vector<uint32_t> frameTags_;
-    std::vector<uint16_t> halves_[8];
-    std::vector<int32_t> sizes_[3];
     std::vector<uint8_t *> data_[3];
 };
 
-class SampleLibrary {
-public:
+struct SampleLibrary {
     uint32_t tag1 = 0, tag2 = 0, tag3 = 0;
     std::vector<std::string> names;
     std::vector<int32_t> spriteIds;
     std::vector<SampleSprite> sprites;
-
     SpriteLibraryRecord record();
 
 private:
-    std::vector<char *> namePointers_;
+    std::vector<char *> names_;
     std::vector<SpriteRecord> records_;
-    std::vector<SpriteRecord *> recordPointers_;
+    std::vector<SpriteRecord *> pointers_;
 };
 
-// The one-frame, one-pixel sprite whose file is 41 bytes.
+// The one-frame, one-pixel sprite whose file is 41 bytes, and that sprite as
+// the only one of a library, named "a" with identifier 7: 66 bytes.
 SampleSprite exampleSprite();
-// That sprite as the only one of a library, named "a" with identifier 7: 66 bytes.
 SampleLibrary exampleLibrary();
 
-// Frames of odd sizes, some negative counts, flag 0, 1, 2 or 255.
+// Frames of odd sizes, some negative counts, flag 0, 1, 2 or 255; names of 0
+// to 255 bytes, duplicate identifiers now and then.
 SampleSprite randomSprite(std::mt19937 &rng, int maxFrames, int maxSide);
-// Names of 0 to 255 bytes, duplicate identifiers now and then.
 SampleLibrary randomLibrary(std::mt19937 &rng, int spriteCount, int maxFrames, int maxSide);
-
-// First difference between two records as text; empty when they are equal.
-std::string differenceBetween(const SpriteRecord &a, const SpriteRecord &b);
 
 std::vector<uint8_t> readFileBytes(const std::filesystem::path &path);
 void writeFileBytes(const std::filesystem::path &path, const std::vector<uint8_t> &bytes);
 
-// Seeds for the loaders: sprite files into one folder, library files into
-// the other. Returns false when a save fails.
+// The loaders' seed files; false when a save fails.
 bool writeSeedCorpus(const std::filesystem::path &spriteDir, const std::filesystem::path &libraryDir);
 
 // A fresh folder under the system's temporary folder, removed with its contents.

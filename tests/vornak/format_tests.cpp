@@ -31,8 +31,6 @@ Bytes hexBytes(const char *text) {
     return bytes;
 }
 
-void put32(Bytes &b, uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}); }
-
 const Bytes kSpriteFile = hexBytes("00 00 00 00 01 00 00 00 10 00 00  00 00 00 00 01 00 01 00 00 00 00 00 00 00 00 00 "
                                    "00 00 00 00  00 00 00 00  02 00 00 00 34 12");
 
@@ -54,6 +52,11 @@ protected:
     bool load(SpriteLibraryRecord &r, const Bytes &b) { return writeFileBytes(in, b), LoadSpriteLibrary(&r, in.c_str()); }
     TempDir dir;
     const std::string in = dir.file("in");
+    // About 40 KB, so a save is many writes.
+    SampleLibrary large = [] {
+        std::mt19937 rng(3);
+        return randomLibrary(rng, 20, 8, 24);
+    }();
 };
 
 // Each file is saved from its record, then loaded with a byte after it (ignored)
@@ -74,8 +77,7 @@ TEST_F(SpriteFiles, ByteExactExamplesSaveLoadAndSaveBack) {
     library.insert(library.end(), kSpriteFile.begin(), kSpriteFile.end());
     ASSERT_EQ(kSpriteFile.size(), 41u);
     ASSERT_EQ(library.size(), 66u);
-    Bytes negative(12, 0);
-    put32(negative, uint32_t(-3));  // a negative count, followed by nothing
+    const Bytes negative = hexBytes("00 00 00 00 00 00 00 00 00 00 00 00 fd ff ff ff");  // followed by nothing
 
     const auto check = [&](auto loaded, const auto &sample, const Bytes &file) {
         EXPECT_EQ(saved(sample), file);
@@ -102,12 +104,7 @@ TEST_F(SpriteFiles, ByteExactExamplesSaveLoadAndSaveBack) {
 
 // A 300-byte name keeps its first 255 bytes, and the load stays in step.
 TEST_F(SpriteFiles, NamesAndIdentifiers) {
-    const std::string longName = [] {
-        std::string name;
-        for (int i = 0; i < 300; ++i)
-            name += char('A' + i % 26);
-        return name;
-    }();
+    const std::string longName = std::string(255, 'L') + std::string(45, 'T');
     SampleLibrary sample;
     sample.names = {longName, "", std::string(255, 'x'), "b"};
     sample.spriteIds = {5, 5, -1, 42};
@@ -253,15 +250,9 @@ TEST_F(SpriteFiles, SeedCorpusReplaysThroughTheLoaders) {
 
 #ifndef _WIN32
 // What only a POSIX system offers here: a full device, a file size limit,
-// permissions, symbolic links and pipes. A library of about 40 KB makes a
-// save many writes.
-SampleLibrary largeLibrary() {
-    std::mt19937 rng(3);
-    return randomLibrary(rng, 20, 8, 24);
-}
+// permissions, symbolic links and pipes.
 
 TEST_F(SpriteFiles, SaveOntoAFullOrUnwritableTargetFailsAndKeepsThePreviousFile) {
-    SampleLibrary large = largeLibrary();
     const SpriteLibraryRecord record = large.record();
     ASSERT_GT(saved(record).size(), 16384u);
     EXPECT_FALSE(SaveSpriteLibrary(&record, "/dev/full") || SaveSprite(record.sprites[0], "/dev/full"));
@@ -271,10 +262,9 @@ TEST_F(SpriteFiles, SaveOntoAFullOrUnwritableTargetFailsAndKeepsThePreviousFile)
     const std::string path = (folder / "lib").string();
     fs::create_directory(folder);
     const Bytes old = saved(exampleLibrary(), "locked/lib");
-    rlimit limit, tight;
+    rlimit limit{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    tight = limit;
-    tight.rlim_cur = 4096;
+    const rlimit tight{4096, limit.rlim_max};
     void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
     const bool limitedSave = SaveSpriteLibrary(&record, path.c_str());
@@ -303,7 +293,7 @@ TEST_F(SpriteFiles, ReplacementKeepsPermissionsAndWritesThroughSymbolicLinks) {
         EXPECT_EQ(stat(dir.file(name).c_str(), &st), 0) << name;
         return st.st_mode & 07777;
     };
-    const Bytes expected = saved(largeLibrary(), "expected");
+    const Bytes expected = saved(large, "expected");
     saved(exampleLibrary(), "target");
     ASSERT_EQ(chmod(dir.file("target").c_str(), 0640), 0);
     saved(exampleLibrary(), "target");
@@ -311,8 +301,8 @@ TEST_F(SpriteFiles, ReplacementKeepsPermissionsAndWritesThroughSymbolicLinks) {
     fs::create_directory(dir.path() / "links");
     fs::create_symlink("../target", dir.path() / "links" / "link");
     fs::create_symlink("not-yet", dir.path() / "dangling");
-    EXPECT_EQ(saved(largeLibrary(), "links/link"), expected);
-    saved(largeLibrary(), "dangling");
+    EXPECT_EQ(saved(large, "links/link"), expected);
+    saved(large, "dangling");
     EXPECT_TRUE(fs::is_symlink(dir.path() / "links" / "link") && fs::is_symlink(dir.file("dangling")));
     EXPECT_EQ(readFileBytes(dir.file("target")), expected);
     EXPECT_EQ(readFileBytes(dir.file("not-yet")), expected);
@@ -323,7 +313,6 @@ TEST_F(SpriteFiles, ReplacementKeepsPermissionsAndWritesThroughSymbolicLinks) {
 }
 
 TEST_F(SpriteFiles, PipesAreWrittenAndReadDirectly) {
-    SampleLibrary large = largeLibrary();
     const SpriteLibraryRecord record = large.record();
     const Bytes expected = saved(record);
     const std::string fifo = dir.file("fifo");

@@ -89,21 +89,6 @@ TEST(ReadXwd, RefusesDamagedFiles)
     EXPECT_FALSE(readXwd(colours, image, error));
 }
 
-TEST(ReadRaw565, ExpandsEachChannelToFullScale)
-{
-    // Little-endian words: red, green, blue, and 0x8410 (the top bit of each).
-    std::vector<uint8_t> file = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x10, 0x84};
-    RgbImage image;
-    std::string error;
-    ASSERT_TRUE(readRaw565(file, 2, 2, image, error)) << error;
-    EXPECT_EQ(rgbAt(image, 0, 0), "ff0000");
-    EXPECT_EQ(rgbAt(image, 1, 0), "00ff00");
-    EXPECT_EQ(rgbAt(image, 0, 1), "0000ff");
-    EXPECT_EQ(rgbAt(image, 1, 1), "848284");
-    EXPECT_FALSE(readRaw565(file, 2, 3, image, error));
-    EXPECT_FALSE(readRaw565(file, -2, -2, image, error));
-}
-
 TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly)
 {
     RgbImage expected{2, 1, {0xF8, 0xFC, 0xF8, 0x00, 0x00, 0x00}};

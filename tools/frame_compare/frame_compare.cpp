@@ -2,12 +2,11 @@
 //
 //   frame_compare EXPECTED GOT OUTPUT_PREFIX
 //
-// Pictures are .xwd (an X screenshot), .png, or .raw (a 640x480 frame of
-// 16-bit little-endian 5-6-5 words). The whole of EXPECTED is compared with
-// the top-left part of GOT of the same size. Exit code 0 when they agree;
-// 1 when they differ, after writing OUTPUT_PREFIX-expected.png, -got.png and
-// -diff.png (the expected picture dimmed, differing pixels red); 2 when a
-// picture cannot be read.
+// Pictures are .xwd (an X screenshot) or .png. The whole of EXPECTED is
+// compared with the top-left part of GOT of the same size. Exit code 0 when
+// they agree; 1 when they differ, after writing OUTPUT_PREFIX-expected.png,
+// -got.png and -diff.png (the expected picture dimmed, differing pixels red);
+// 2 when a picture cannot be read.
 #include "tools/frame_compare/frame_image.h"
 
 #include <cstdio>
@@ -47,10 +46,8 @@ bool readPicture(const std::string &path, RgbImage &image)
             error = "cannot read the file";
         else if (endsWith(path, ".xwd"))
             ok = readXwd(bytes, image, error);
-        else if (endsWith(path, ".raw"))
-            ok = readRaw565(bytes, 640, 480, image, error);
         else
-            error = "unknown picture type (.xwd, .png or .raw)";
+            error = "unknown picture type (.xwd or .png)";
     }
     if (!ok)
         std::fprintf(stderr, "frame_compare: %s: %s\n", path.c_str(), error.c_str());

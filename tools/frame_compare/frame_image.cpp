@@ -101,25 +101,6 @@ bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &err
     return true;
 }
 
-bool readRaw565(const std::vector<uint8_t> &file, int32_t width, int32_t height, RgbImage &image, std::string &error)
-{
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
-        file.size() != size_t(width) * size_t(height) * 2) {
-        error = "raw frame: size does not match " + std::to_string(width) + "x" + std::to_string(height) + "x16";
-        return false;
-    }
-    image.width = width;
-    image.height = height;
-    image.rgb.resize(size_t(width) * height * 3);
-    for (size_t i = 0; i < size_t(width) * height; ++i) {
-        uint32_t word = uint32_t(file[i * 2]) | uint32_t(file[i * 2 + 1]) << 8;
-        image.rgb[i * 3 + 0] = channel(word, 0xF800);
-        image.rgb[i * 3 + 1] = channel(word, 0x07E0);
-        image.rgb[i * 3 + 2] = channel(word, 0x001F);
-    }
-    return true;
-}
-
 bool readPngFile(const std::string &path, RgbImage &image, std::string &error)
 {
     png_image png;

@@ -2,8 +2,8 @@
 //
 // RgbImage: width x height pixels, rows top down with no padding, three
 // bytes per pixel (red, green, blue); the image owns its bytes. The readers
-// accept an X window dump (XWD, 24 or 32 bits per pixel, TrueColor), an
-// 8-bit PNG, or a raw frame of 16-bit little-endian 5-6-5 words. They check
+// accept an X window dump (XWD, 24 or 32 bits per pixel, TrueColor) or an
+// 8-bit PNG. They check
 // every size against the file before reading and refuse pictures larger
 // than kMaxSide on a side; on failure they leave a message in error.
 #ifndef TOOLS_FRAME_COMPARE_FRAME_IMAGE_H
@@ -22,7 +22,6 @@ struct RgbImage {
 };
 
 bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &error);
-bool readRaw565(const std::vector<uint8_t> &file, int32_t width, int32_t height, RgbImage &image, std::string &error);
 bool readPngFile(const std::string &path, RgbImage &image, std::string &error);
 bool writePngFile(const std::string &path, const RgbImage &image);
 

@@ -21,13 +21,8 @@ struct Scene {
         for (int32_t y = 0; y < size; ++y)
             rows[size_t(y)] = &tiles[size_t(y * size)];
         map = {0, size, size, 0, nullptr, rows.data()};
-        view.map = &map;
-        view.objects = &objects;
-        view.centerX = centerX;
-        view.centerY = centerY;
-        view.radiusX = view.radiusY = 15;
-        view.screenCenterX = 320;
-        view.screenCenterY = 240;
+        view.map = &map, view.objects = &objects, view.centerX = centerX, view.centerY = centerY;
+        view.radiusX = view.radiusY = 15, view.screenCenterX = 320, view.screenCenterY = 240;
         view.drawSprite = [](int32_t sprite, int32_t x, int32_t y) { return g_drawn.emplace_back(sprite, x, y), true; };
         g_drawn.clear();
     }
@@ -35,10 +30,8 @@ struct Scene {
     std::vector<int32_t> rebuild(const std::vector<MapObject> &from, InFrontOfProc rule = footprintInFrontOf)
     {
         map.objectCount = int32_t(from.size());
-        map.objects = new MapObject[from.size()];
-        std::copy(from.begin(), from.end(), map.objects);
-        objects.inFrontOf = rule;
-        objects.map = &map;
+        std::copy(from.begin(), from.end(), map.objects = new MapObject[from.size()]);
+        objects.inFrontOf = rule, objects.map = &map;
         EXPECT_TRUE(objects.rebuild() && map.objects == nullptr);
         std::vector<int32_t> sprites;
         const ObjectNode *prev = nullptr;
@@ -74,9 +67,7 @@ TEST(ObjectList, OrdersTheExamplesOfTheFootprintRule)
     for (int32_t i = 0; i < 10; ++i)
         ten.push_back({i, (i * 7) % 5, (i * 3) % 4, 1, 2, i % 2});
     g_comparisons = 0;
-    Scene(0, 0, 0).rebuild(ten, [](const ObjectNode &a, const ObjectNode &b) {
-        return ++g_comparisons, footprintInFrontOf(a, b);
-    });
+    Scene(0, 0, 0).rebuild(ten, [](auto &a, auto &b) { return ++g_comparisons, footprintInFrontOf(a, b); });
     EXPECT_EQ(g_comparisons, 264);
 }
 
@@ -127,21 +118,18 @@ TEST(MapView, DrawsTilesInOrderAtTheirCellCornersThenObjectsAtTheMiddleOfTheirTi
     ASSERT_EQ(g_drawn.size(), 2048u);
     auto x = [](const DrawCall &c) { return std::get<1>(c); };
     auto y = [](const DrawCall &c) { return std::get<2>(c); };
-    const auto [minX, maxX] =
-        std::minmax_element(g_drawn.begin(), g_drawn.end(), [&](auto &a, auto &b) { return x(a) < x(b); });
+    const auto [minX, maxX] = std::ranges::minmax_element(g_drawn, {}, x);
     EXPECT_EQ(std::tuple(x(*minX), x(*maxX), y(g_drawn.front()), y(g_drawn.back())), std::tuple(-340, 920, -90, 540));
-    EXPECT_TRUE(std::is_sorted(g_drawn.begin(), g_drawn.end(), [&](auto &a, auto &b) { return y(a) < y(b); }));
+    EXPECT_TRUE(std::ranges::is_sorted(g_drawn, {}, y));
     EXPECT_NE(std::find(g_drawn.begin(), g_drawn.end(), DrawCall{100100, 300, 230}), g_drawn.end()) << "centre tile";
 
     Scene scene(4, 1, 1);
-    scene.objects.append({-1, 2, 1, 1, 1, 0});
-    scene.objects.append({77, 0, 3, 1, 1, 0});
+    scene.objects.append({-1, 2, 1, 1, 1, 0}), scene.objects.append({77, 0, 3, 1, 1, 0});
     scene.view.draw();
     ASSERT_EQ(g_drawn.size(), 18u);
     const DrawCall tile = *std::find_if(g_drawn.begin(), g_drawn.end(), [](auto &c) { return std::get<0>(c) == 1002; });
     EXPECT_EQ(g_drawn[16], DrawCall(-1, x(tile) + 20, y(tile) + 10));
     EXPECT_EQ(g_drawn[17], DrawCall(77, 320 + 20 * (-1 + 2), 240 + 10 * (-1 - 2)));
-    scene.view.objects = nullptr;  // before the scene is set up: nothing
-    g_drawn.clear();
+    scene.view.objects = nullptr, g_drawn.clear();  // before the scene is set up: nothing
     EXPECT_TRUE(scene.view.draw() && g_drawn.empty());
 }

@@ -11,24 +11,16 @@
 // (10 + i, 20 + i), offset (30 + i, 40 + i), spares 50 + i and 60 + i, and a 3-byte extra block.
 struct TestSprite {
     TestSprite(uint16_t bitsPerPixel, uint8_t hasOptionalBlock)
-        : record{0x51515151, 0,        0,        bitsPerPixel, hasOptionalBlock, tags,     words[0], words[1],
-                 words[2],   words[3], words[4], words[5],     words[6],         words[7], sizes[0], extra,
-                 sizes[1],   pixels,   sizes[2], optional}
-    {
-    }
+        : record{0x51515151, 0, 0, bitsPerPixel, hasOptionalBlock, tags, words[0], words[1], words[2], words[3],
+                 words[4], words[5], words[6], words[7], sizes[0], extra, sizes[1], pixels, sizes[2], optional} {}
     TestSprite(const TestSprite &) = delete;  // the record points into this object
     void addFrame(uint16_t width, uint16_t height, std::vector<uint8_t> stored)
     {
-        const int i = record.frameCount++;
-        tags[i] = uint32_t(0x7A000000 + i);
-        const int values[8] = {width, height, 10 + i, 20 + i, 30 + i, 40 + i, 50 + i, 60 + i};
+        const int i = record.frameCount++, values[8] = {width, height, 10 + i, 20 + i, 30 + i, 40 + i, 50 + i, 60 + i};
         for (int field = 0; field < 8; ++field)
             words[field][i] = uint16_t(values[field]);
-        blocks[i] = std::move(stored);
-        sizes[0][i] = 3;
-        sizes[1][i] = int32_t(blocks[i].size());
-        extra[i] = extraBlock;
-        pixels[i] = blocks[i].data();
+        blocks[i] = std::move(stored), pixels[i] = blocks[i].data(), extra[i] = extraBlock;
+        tags[i] = uint32_t(0x7A000000 + i), sizes[0][i] = 3, sizes[1][i] = int32_t(blocks[i].size());
     }
     SpriteRecord record;
     uint32_t tags[4] = {};
@@ -75,13 +67,12 @@ TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth)
         TestSprite sprite(c.bitsPerPixel, 0);
         sprite.addFrame(c.width, c.height, c.stored);
         SpriteEntry entry;
-        ASSERT_TRUE(entry.createFrames(screen.display, sprite.record));
-        ASSERT_EQ(entry.frames.size(), 1u);
+        ASSERT_TRUE(entry.createFrames(screen.display, sprite.record) && entry.frames.size() == 1);
         const Picture expected = c.expected.empty() ? Picture{} : Picture{c.width, c.height, c.expected};
         EXPECT_EQ(pictureDifferences(expected, readPicture(entry.frames[0].surface, c.depth / 8)), "")
             << c.bitsPerPixel << " bits on " << c.depth << ", " << c.width << " x " << c.height;
-        if (entry.frames[0].surface)
-            entry.frames[0].surface->Release();
+        if (IDirectDrawSurface7 *surface = entry.frames[0].surface)
+            surface->Release();
     }
 }
 
@@ -104,8 +95,7 @@ TEST(DrawAtTest, PlacesFrameZeroAndSkipsFramesOffTheScreen)
     sprite.at(5, 0) = 0;  // left out by both blits
     SpriteEntry entry;
     for (const Picture &picture : {sprite, filledPicture(40, 20, 0x1111)}) {
-        entry.frames.push_back({0, 40, 20, 20, 10, 0, 0, 0, 0, 0, nullptr, nullptr});
-        entry.frames.back().surface = createPictureSurface(screen.display, picture);
+        entry.frames.push_back({0, 40, 20, 20, 10, 0, 0, 0, 0, 0, nullptr, createPictureSurface(screen.display, picture)});
         screen.display.setColorKey(&entry.frames.back().surface, 0);
     }
     // drawn empty: nothing is drawn
@@ -118,8 +108,7 @@ TEST(DrawAtTest, PlacesFrameZeroAndSkipsFramesOffTheScreen)
         {100, -10, 0, 0, 0, {}, 0, 0},                {2147483647, 50, 65535, 0, 0, {}, 0, 0},
     };
     for (const auto &c : cases) {
-        entry.frames[0].offsetX = uint16_t(c.offsetX);
-        entry.frames[0].offsetY = uint16_t(c.offsetY);
+        entry.frames[0].offsetX = uint16_t(c.offsetX), entry.frames[0].offsetY = uint16_t(c.offsetY);
         entry.translucent = uint8_t(c.translucent);
         Picture expected = filledPicture(640, 480, 0x0842);
         drawExpected(expected, sprite, c.drawn, c.left, c.top, 0, c.translucent ? 0x7BEF : 0);
@@ -144,12 +133,11 @@ TEST(LoadSpritesTest, AppendsEverySpriteInFileOrderAndFailuresChangeNothing)
     glass.addFrame(1, 1, {0x12, 0x34, 0x56});
     SpriteRecord *sprites[] = {&grass.record, &frameless.record, &glass.record};
     int32_t ids[] = {40, -2, 40};
-    char grassName[] = "grass", noName[] = "", glassName[] = "glass";
-    char *names[] = {grassName, noName, glassName};
+    char grassName[] = "grass", noName[] = "", glassName[] = "glass", *names[] = {grassName, noName, glassName};
     const SpriteLibraryRecord saved = {0x11, 0x22, 0x33, 3, names, ids, sprites};
     const SpriteLibraryRecord none = {1, 2, 3, 0, nullptr, nullptr, nullptr};
-    ASSERT_TRUE(g_spriteModule.saveSpriteLibrary(&saved, path.c_str()));
-    ASSERT_TRUE(g_spriteModule.saveSpriteLibrary(&none, emptyPath.c_str()));
+    ASSERT_TRUE(g_spriteModule.saveSpriteLibrary(&saved, path.c_str()) &&
+                g_spriteModule.saveSpriteLibrary(&none, emptyPath.c_str()));
 
     SpriteLibrary library;
     EXPECT_EQ(library.indexOfSprite(0), -1);
@@ -175,10 +163,9 @@ TEST(LoadSpritesTest, AppendsEverySpriteInFileOrderAndFailuresChangeNothing)
     DDCOLORKEY key = {1, 1};
     ASSERT_EQ(f.surface->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
     EXPECT_EQ(std::pair(key.dwColorSpaceLowValue, key.dwColorSpaceHighValue), std::pair(DWORD(0), DWORD(0)));
-    EXPECT_TRUE(library.entries[2].frames.empty());
-    EXPECT_TRUE(library.entries[3].frames.size() == 1 && library.entries[3].translucent != 0);
+    EXPECT_TRUE(library.entries[2].frames.empty() && library.entries[3].frames.size() == 1 &&
+                library.entries[3].translucent != 0);
     for (auto [id, index] : {std::pair{40, 1}, {-2, 2}, {5, 0}, {8, -1}})  // duplicates: the lower position
         EXPECT_EQ(library.indexOfSprite(id), index) << "id " << id;
-    std::remove(path.c_str());
-    std::remove(emptyPath.c_str());
+    std::remove(path.c_str()), std::remove(emptyPath.c_str());
 }

@@ -1,11 +1,7 @@
-// Records owned by test code, for saving through the module, and the files the
-// tests, fuzzers and benchmarks share. A record() points into its owner.
-#ifndef TESTS_VORNAK_SAMPLE_RECORDS_H
-#define TESTS_VORNAK_SAMPLE_RECORDS_H
-
+// Records owned by test code, and the files the tests, fuzzers and benchmarks share. A record() points into its owner.
+#pragma once
 #include "common/sprite_records.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -20,10 +16,8 @@ struct SampleSprite {
     std::vector<uint16_t> width, height, originX, originY, offsetX, offsetY, spare1, spare2;
     std::vector<int32_t> extraSize, pixelSize, optionalSize;  // blocks hold max(size, 0) bytes
     std::vector<std::vector<uint8_t>> extra, pixels, optional;
+    std::vector<uint8_t *> blockPointers[3];
     SpriteRecord record();
-
-private:
-    std::vector<uint8_t *> data_[3];
 };
 
 struct SampleLibrary {
@@ -31,21 +25,17 @@ struct SampleLibrary {
     std::vector<std::string> names;
     std::vector<int32_t> spriteIds;
     std::vector<SampleSprite> sprites;
+    std::vector<char *> namePointers;
+    std::vector<SpriteRecord> records;
+    std::vector<SpriteRecord *> recordPointers;
     SpriteLibraryRecord record();
-
-private:
-    std::vector<char *> names_;
-    std::vector<SpriteRecord> records_;
-    std::vector<SpriteRecord *> pointers_;
 };
 
-// The one-frame, one-pixel sprite whose file is 41 bytes, and that sprite as
-// the only one of a library, named "a" with identifier 7: 66 bytes.
+// The one-pixel sprite whose file is 41 bytes, and that sprite alone in a library, named "a", id 7: 66 bytes.
 SampleSprite exampleSprite();
 SampleLibrary exampleLibrary();
 
-// Frames of odd sizes, some negative counts, flag 0, 1, 2 or 255; names of 0
-// to 255 bytes, duplicate identifiers now and then.
+// Frames of odd sizes, some negative counts, flag 0, 1, 2 or 255; names of 0 to 255 bytes, some duplicate ids.
 SampleSprite randomSprite(std::mt19937 &rng, int maxFrames, int maxSide);
 SampleLibrary randomLibrary(std::mt19937 &rng, int spriteCount, int maxFrames, int maxSide);
 
@@ -58,15 +48,17 @@ bool writeSeedCorpus(const std::filesystem::path &spriteDir, const std::filesyst
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        std::random_device seed;
+        do
+            path_ = std::filesystem::temp_directory_path() / ("vornak-test-" + std::to_string(seed()));
+        while (!std::filesystem::create_directory(path_));
+    }
+    ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
     TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
     const std::filesystem::path &path() const { return path_; }
     std::string file(const std::string &name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;
 };
-
-#endif

@@ -100,18 +100,25 @@ bool passesFilter(const MSG &msg, HWND window, UINT filterMin, UINT filterMax) {
     return msg.message >= filterMin && msg.message <= filterMax;
 }
 
-// Finds the next message the filter lets through, in retrieval order. With
-// remove set it leaves the queue (and a WM_QUIT clears the quit flag).
-bool takeMessage(MSG *out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
-    MessageQueue &q = queue();
-    for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+// Takes the first message of one queue that the filter lets through.
+bool takeFrom(std::deque<MSG> &messages, MSG *out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
+    for (auto it = messages.begin(); it != messages.end(); ++it) {
         if (!passesFilter(*it, window, filterMin, filterMax))
             continue;
         *out = *it;
         if (remove)
-            q.posted.erase(it);
+            messages.erase(it);
         return true;
     }
+    return false;
+}
+
+// Finds the next message the filter lets through, in retrieval order. With
+// remove set it leaves the queue (and a WM_QUIT clears the quit flag).
+bool takeMessage(MSG *out, HWND window, UINT filterMin, UINT filterMax, bool remove) {
+    MessageQueue &q = queue();
+    if (takeFrom(q.posted, out, window, filterMin, filterMax, remove))
+        return true;
     // WM_QUIT passes every filter.
     if (q.quitPending) {
         *out = makeMessage(nullptr, WM_QUIT, (WPARAM)q.quitCode, 0);
@@ -119,15 +126,7 @@ bool takeMessage(MSG *out, HWND window, UINT filterMin, UINT filterMax, bool rem
             q.quitPending = false;
         return true;
     }
-    for (auto it = q.input.begin(); it != q.input.end(); ++it) {
-        if (!passesFilter(*it, window, filterMin, filterMax))
-            continue;
-        *out = *it;
-        if (remove)
-            q.input.erase(it);
-        return true;
-    }
-    return false;
+    return takeFrom(q.input, out, window, filterMin, filterMax, remove);
 }
 
 // What TranslateMessage makes of a key without shift or lock state.

@@ -118,6 +118,18 @@ void blendRow32(const uint8_t *source, uint8_t *target, int64_t width, uint32_t 
     }
 }
 
+// Releases the interface in the variable that field points at, then empties
+// the variable and the field.
+template <typename Interface>
+void releaseHeld(Interface **&field)
+{
+    if (field && *field) {
+        (*field)->Release();
+        *field = nullptr;
+        field = nullptr;
+    }
+}
+
 } // namespace
 
 bool Display::initialize(HWND window)
@@ -185,30 +197,14 @@ bool Display::initialize(HWND window)
 
 void Display::releaseInterfaces()
 {
-    if (directDraw && *directDraw) {
-        (*directDraw)->Release();
-        *directDraw = nullptr;
-        directDraw = nullptr;
-    }
+    releaseHeld(directDraw);
     // The back buffer before the primary surface: a full-screen back buffer
     // belongs to the primary's flipping chain and is destroyed with it, so
     // releasing it afterwards would run on freed memory (Wine's DirectDraw
     // crashes there).
-    if (backBuffer && *backBuffer) {
-        (*backBuffer)->Release();
-        *backBuffer = nullptr;
-        backBuffer = nullptr;
-    }
-    if (primarySurface && *primarySurface) {
-        (*primarySurface)->Release();
-        *primarySurface = nullptr;
-        primarySurface = nullptr;
-    }
-    if (clipper && *clipper) {
-        (*clipper)->Release();
-        *clipper = nullptr;
-        clipper = nullptr;
-    }
+    releaseHeld(backBuffer);
+    releaseHeld(primarySurface);
+    releaseHeld(clipper);
 }
 
 IDirectDrawSurface7 *Display::createSurface(int width, int height, const void *pixels)

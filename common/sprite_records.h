@@ -22,11 +22,11 @@ extern "C" {
 #endif
 
 typedef struct SpriteRecord {
-    uint32_t tag;              /* opaque, stored and restored unchanged */
+    uint32_t tag; /* opaque, stored and restored unchanged */
     uint16_t frameCount;
-    uint16_t auxWord;          /* opaque */
-    uint16_t bitsPerPixel;     /* 16 or 24 for pixels the viewer can show */
-    uint8_t hasOptionalBlock;  /* 0: no optional blocks; else every frame has one */
+    uint16_t auxWord;         /* opaque */
+    uint16_t bitsPerPixel;    /* 16 or 24 for pixels the viewer can show */
+    uint8_t hasOptionalBlock; /* 0: no optional blocks; else every frame has one */
     uint32_t *frameTags;
     uint16_t *width;
     uint16_t *height;
@@ -36,20 +36,20 @@ typedef struct SpriteRecord {
     uint16_t *offsetY;
     uint16_t *spare1;
     uint16_t *spare2;
-    int32_t *extraSize;        /* byte counts: zero or less means no bytes */
+    int32_t *extraSize; /* byte counts: zero or less means no bytes */
     uint8_t **extraData;
     int32_t *pixelSize;
-    uint8_t **pixelData;       /* rows top down, no padding */
+    uint8_t **pixelData; /* rows top down, no padding */
     int32_t *optionalSize;
     uint8_t **optionalData;
 } SpriteRecord;
 
 typedef struct SpriteLibraryRecord {
-    uint32_t tag1;             /* opaque header values */
+    uint32_t tag1; /* opaque header values */
     uint32_t tag2;
     uint32_t tag3;
-    int32_t spriteCount;       /* zero or less means none */
-    char **names;              /* loaded names: 256-byte zero-filled buffers */
+    int32_t spriteCount; /* zero or less means none */
+    char **names;        /* loaded names: 256-byte zero-filled buffers */
     int32_t *spriteIds;
     SpriteRecord **sprites;
 } SpriteLibraryRecord;
@@ -79,8 +79,8 @@ typedef bool(VORNAK_CALL *LoadSpriteLibraryProc)(SpriteLibraryRecord *library, c
 #define SPRITE_RECORDS_ASSERT _Static_assert
 #endif
 
-#define SPRITE_RECORDS_AT(type, field, off32, off64) \
-    SPRITE_RECORDS_ASSERT(offsetof(type, field) == (sizeof(void *) == 8 ? (off64) : (off32)), \
+#define SPRITE_RECORDS_AT(type, field, off32, off64)                                                                   \
+    SPRITE_RECORDS_ASSERT(offsetof(type, field) == (sizeof(void *) == 8 ? (off64) : (off32)),                          \
                           #type "." #field " is misplaced")
 
 SPRITE_RECORDS_ASSERT(sizeof(bool) == 1, "the exports return a one-byte boolean");

@@ -6,8 +6,8 @@
 #ifndef PLATFORM_CORE_H
 #define PLATFORM_CORE_H
 
-#include "platform/win32.h"
 #include "platform/standin.h"
+#include "platform/win32.h"
 
 namespace standin {
 
@@ -16,11 +16,11 @@ namespace standin {
 // list that opens is used for the whole run.
 struct Presenter {
     const char *name;
-    bool (*open)();                                 // false: cannot run here
-    void (*desktopSize)(int *width, int *height);   // the real screen
-    void (*show)(const Frame &frame);               // once per presented frame
-    void (*pump)();                                 // take in what has arrived
-    bool (*wait)(int milliseconds);                 // false: nothing can ever arrive
+    bool (*open)();                                // false: cannot run here
+    void (*desktopSize)(int *width, int *height);  // the real screen
+    void (*show)(const Frame &frame);              // once per presented frame
+    void (*pump)();                                // take in what has arrived
+    bool (*wait)(int milliseconds);                // false: nothing can ever arrive
 };
 
 extern const Presenter sdlPresenter;
@@ -53,6 +53,6 @@ void resetFrames();
 // Milliseconds since the stand-in started (MSG.time).
 DWORD tickCount();
 
-} // namespace standin
+}  // namespace standin
 
 #endif

@@ -36,7 +36,9 @@ constexpr DWORD maxBackBuffers = 3;
 
 LiveCounts counts;
 
-bool sameGuid(const GUID &a, const GUID &b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+bool sameGuid(const GUID &a, const GUID &b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
 
 // Rows are padded past the pixels, as display drivers do, and 32-byte aligned.
 int paddedPitch(int width, int bytesPerPixel) {
@@ -267,7 +269,9 @@ ULONG STDMETHODCALLTYPE DirectDrawFirst::AddRef() {
     owner->addFirstRef();
     return owner->firstRefs();
 }
-ULONG STDMETHODCALLTYPE DirectDrawFirst::Release() { return owner->releaseFirst(); }
+ULONG STDMETHODCALLTYPE DirectDrawFirst::Release() {
+    return owner->releaseFirst();
+}
 
 struct FreeDeleter {
     void operator()(uint8_t *memory) const { std::free(memory); }
@@ -276,8 +280,8 @@ struct FreeDeleter {
 class Surface final : public IDirectDrawSurface7 {
 public:
     Surface(int surfaceWidth, int surfaceHeight, int bits, DWORD surfaceCaps, uint8_t *memory)
-        : width(surfaceWidth), height(surfaceHeight), bitsPerPixel(bits),
-          pitch(paddedPitch(surfaceWidth, bits / 8)), caps(surfaceCaps), pixels(memory) {
+        : width(surfaceWidth), height(surfaceHeight), bitsPerPixel(bits), pitch(paddedPitch(surfaceWidth, bits / 8)),
+          caps(surfaceCaps), pixels(memory) {
         ++counts.surfaces;
     }
 
@@ -418,7 +422,7 @@ public:
             backBuffer->chainRoot = this;
     }
 
-    DirectDrawObject *owner = nullptr;   // set on roots only; they hold its IDirectDraw7
+    DirectDrawObject *owner = nullptr;  // set on roots only; they hold its IDirectDraw7
     int width;
     int height;
     int bitsPerPixel;
@@ -485,9 +489,9 @@ private:
     bool hasDestKey = false;
     DDCOLORKEY destKey = {0, 0};
     Clipper *clipper = nullptr;
-    Surface *chainRoot = nullptr;      // set on back buffers while their chain exists
-    bool orphaned = false;             // a back buffer whose chain is gone
-    std::vector<Surface *> chain;      // on a front buffer: its back buffers in order
+    Surface *chainRoot = nullptr;  // set on back buffers while their chain exists
+    bool orphaned = false;         // a back buffer whose chain is gone
+    std::vector<Surface *> chain;  // on a front buffer: its back buffers in order
 
     friend class DirectDrawObject;
 };
@@ -555,9 +559,8 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
     }
 
     if (flipping)
-        return DDERR_INVALIDCAPS;   // off-screen flipping chains are not emulated
-    if ((flags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || desc->dwWidth == 0 ||
-        desc->dwHeight == 0)
+        return DDERR_INVALIDCAPS;  // off-screen flipping chains are not emulated
+    if ((flags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || desc->dwWidth == 0 || desc->dwHeight == 0)
         return DDERR_INVALIDPARAMS;
     if (desc->dwWidth > (DWORD)maxSurfaceSide || desc->dwHeight > (DWORD)maxSurfaceSide)
         return DDERR_OUTOFMEMORY;
@@ -579,8 +582,8 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
     return DD_OK;
 }
 
-HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 sourceInterface,
-                                           LPRECT sourceRect, DWORD trans) {
+HRESULT STDMETHODCALLTYPE Surface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 sourceInterface, LPRECT sourceRect,
+                                           DWORD trans) {
     if (!sourceInterface)
         return DDERR_INVALIDPARAMS;
     if ((trans & DDBLTFAST_SRCCOLORKEY) && (trans & DDBLTFAST_DESTCOLORKEY))
@@ -685,11 +688,11 @@ HRESULT STDMETHODCALLTYPE Surface::Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 sou
         if (source == this) {
             std::vector<uint8_t> copy((size_t)pitch * (size_t)height);
             std::memcpy(copy.data(), pixels.get(), copy.size());
-            stretchRows(pixelAt(written.left, written.top), pitch, copy.data(), pitch, bytesPerPixel(),
-                        columns.data(), w, rows.data(), h);
+            stretchRows(pixelAt(written.left, written.top), pitch, copy.data(), pitch, bytesPerPixel(), columns.data(),
+                        w, rows.data(), h);
         } else {
-            stretchRows(pixelAt(written.left, written.top), pitch, source->pixels.get(), source->pitch,
-                        bytesPerPixel(), columns.data(), w, rows.data(), h);
+            stretchRows(pixelAt(written.left, written.top), pitch, source->pixels.get(), source->pitch, bytesPerPixel(),
+                        columns.data(), w, rows.data(), h);
         }
     }
     if (caps & DDSCAPS_PRIMARYSURFACE)
@@ -721,11 +724,13 @@ HRESULT STDMETHODCALLTYPE Surface::Flip(LPDIRECTDRAWSURFACE7 targetOverride, DWO
     return DD_OK;
 }
 
-} // namespace
+}  // namespace
 
-LiveCounts liveCounts() { return counts; }
+LiveCounts liveCounts() {
+    return counts;
+}
 
-} // namespace standin
+}  // namespace standin
 
 HRESULT WINAPI DirectDrawCreate(GUID *driverGuid, LPDIRECTDRAW *directDraw, IUnknown *outer) {
     using standin::DirectDrawObject;

@@ -20,11 +20,11 @@ constexpr int pictureHeight = 480;
 struct ScriptRun {
     std::vector<ScriptCommand> commands;
     size_t next = 0;
-    bool failed = false;          // WM_CLOSE still to be sent for a bad script
-    bool waiting = false;         // a frames or seconds command has started
+    bool failed = false;   // WM_CLOSE still to be sent for a bad script
+    bool waiting = false;  // a frames or seconds command has started
     uint64_t frameTarget = 0;
     std::chrono::steady_clock::time_point timeTarget;
-    bool delivered = false;       // an input command has arrived...
+    bool delivered = false;         // an input command has arrived...
     uint64_t deliveredAtFrame = 0;  // ...when this many frames were presented
     size_t burstLeft = 0;
     int mouseX = 0;
@@ -65,14 +65,9 @@ void deliver(const ScriptCommand &command) {
         r.leftDown = false;
         postInput(WM_LBUTTONUP, 0, position);
         break;
-    case ScriptCommand::Key:
-        postInput(WM_KEYDOWN, (WPARAM)command.amount, 1);
-        break;
-    case ScriptCommand::Close:
-        postInput(WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
+    case ScriptCommand::Key: postInput(WM_KEYDOWN, (WPARAM)command.amount, 1); break;
+    case ScriptCommand::Close: postInput(WM_CLOSE, 0, 0); break;
+    default: break;
     }
 }
 
@@ -119,9 +114,9 @@ void headlessPump() {
             if (!r.waiting) {
                 r.waiting = true;
                 r.frameTarget = frames + (uint64_t)command.amount;
-                r.timeTarget = std::chrono::steady_clock::now() +
-                               std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                   std::chrono::duration<double>(command.amount));
+                r.timeTarget =
+                    std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                           std::chrono::duration<double>(command.amount));
             }
             bool done = command.kind == ScriptCommand::Frames ? frames >= r.frameTarget
                                                               : std::chrono::steady_clock::now() >= r.timeTarget;
@@ -136,9 +131,9 @@ void headlessPump() {
         } else {
             bool inBurst = r.burstLeft > 0;
             if (!inBurst && r.delivered && r.deliveredAtFrame == frames)
-                return;   // one arrival per presented frame
+                return;  // one arrival per presented frame
             if (!focusWindow())
-                return;   // nobody to receive it yet
+                return;  // nobody to receive it yet
             deliver(command);
             r.delivered = true;
             r.deliveredAtFrame = frames;
@@ -165,11 +160,13 @@ bool headlessWait(int milliseconds) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
-const Presenter headlessPresenter = {"headless", headlessOpen, headlessDesktopSize, headlessShow, headlessPump,
-                                     headlessWait};
+const Presenter headlessPresenter = {"headless",   headlessOpen, headlessDesktopSize,
+                                     headlessShow, headlessPump, headlessWait};
 
-void setScript(const std::string &text) { loadScriptText(text); }
+void setScript(const std::string &text) {
+    loadScriptText(text);
+}
 
-} // namespace standin
+}  // namespace standin

@@ -29,7 +29,7 @@ bool hasSuffix(const std::string &name) {
     return dot != std::string::npos && (slash == std::string::npos || dot > slash);
 }
 
-} // namespace
+}  // namespace
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     if (!fileName || !fileName[0])

@@ -4,8 +4,8 @@
 
 namespace standin {
 
-void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-              int rowBytes, int rows) {
+void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch, int rowBytes,
+              int rows) {
     for (int y = 0; y < rows; ++y)
         std::memmove(target + y * targetPitch, source + y * sourcePitch, (size_t)rowBytes);
 }
@@ -77,7 +77,7 @@ PIXEL_INLINE void keyedRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_
     }
 }
 
-} // namespace
+}  // namespace
 
 PIXEL_LOOP void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                             int width, int rows, uint16_t key) {
@@ -120,4 +120,4 @@ void stretchRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, 
     }
 }
 
-} // namespace standin
+}  // namespace standin

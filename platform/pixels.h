@@ -9,15 +9,15 @@
 
 namespace standin {
 
-void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-              int rowBytes, int rows);
+void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch, int rowBytes,
+              int rows);
 
 // Keyed copies: a source pixel equal to the key (for 32-bit, whose colour
 // bits v & 0xFFFFFF equal it) is skipped; the rest are copied whole.
-void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                 int width, int rows, uint16_t key);
-void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                 int width, int rows, uint32_t key);
+void copyKeyed16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch, int width,
+                 int rows, uint16_t key);
+void copyKeyed32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch, int width,
+                 int rows, uint32_t key);
 
 void fill16(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint16_t value);
 void fill32(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint32_t value);
@@ -27,6 +27,6 @@ void fill32(uint8_t *target, ptrdiff_t pitch, int width, int rows, uint32_t valu
 void stretchRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                  int bytesPerPixel, const int *sourceColumns, int width, const int *sourceRows, int rows);
 
-} // namespace standin
+}  // namespace standin
 
 #endif

@@ -58,9 +58,8 @@ bool parseKey(const std::string &word, double *value) {
     static const struct {
         const char *name;
         int code;
-    } names[] = {{"escape", VK_ESCAPE}, {"return", VK_RETURN}, {"space", VK_SPACE}, {"back", VK_BACK},
-                 {"tab", VK_TAB},       {"left", VK_LEFT},     {"up", VK_UP},       {"right", VK_RIGHT},
-                 {"down", VK_DOWN}};
+    } names[] = {{"escape", VK_ESCAPE}, {"return", VK_RETURN}, {"space", VK_SPACE}, {"back", VK_BACK}, {"tab", VK_TAB},
+                 {"left", VK_LEFT},     {"up", VK_UP},         {"right", VK_RIGHT}, {"down", VK_DOWN}};
     for (const auto &entry : names)
         if (word == entry.name) {
             *value = entry.code;
@@ -73,7 +72,7 @@ bool parseKey(const std::string &word, double *value) {
     return parseCount(word, 0xFF, value);
 }
 
-} // namespace
+}  // namespace
 
 bool isInputCommand(const ScriptCommand &command) {
     switch (command.kind) {
@@ -81,10 +80,8 @@ bool isInputCommand(const ScriptCommand &command) {
     case ScriptCommand::LeftDown:
     case ScriptCommand::LeftUp:
     case ScriptCommand::Key:
-    case ScriptCommand::Close:
-        return true;
-    default:
-        return false;
+    case ScriptCommand::Close: return true;
+    default: return false;
     }
 }
 
@@ -150,4 +147,4 @@ bool parseScript(const std::string &text, std::vector<ScriptCommand> *commands, 
     return true;
 }
 
-} // namespace standin
+}  // namespace standin

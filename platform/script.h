@@ -10,9 +10,9 @@ namespace standin {
 struct ScriptCommand {
     enum Kind { Frames, Seconds, Move, LeftDown, LeftUp, Key, Close, Shot, Burst };
     Kind kind;
-    double amount;      // frames, seconds, burst size, key code, or x
-    int y;              // move
-    std::string path;   // shot
+    double amount;     // frames, seconds, burst size, key code, or x
+    int y;             // move
+    std::string path;  // shot
 };
 
 // Parses a whole script. On a bad line returns false with a message naming
@@ -22,6 +22,6 @@ bool parseScript(const std::string &text, std::vector<ScriptCommand> *commands, 
 // True for the commands that deliver a message.
 bool isInputCommand(const ScriptCommand &command);
 
-} // namespace standin
+}  // namespace standin
 
 #endif

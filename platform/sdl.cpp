@@ -87,8 +87,7 @@ void sdlShow(const Frame &frame) {
         if (sdl.texture)
             SDL_DestroyTexture(sdl.texture);
         Uint32 format = frame.bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
-        sdl.texture = SDL_CreateTexture(sdl.renderer, format, SDL_TEXTUREACCESS_STREAMING, frame.width,
-                                        frame.height);
+        sdl.texture = SDL_CreateTexture(sdl.renderer, format, SDL_TEXTUREACCESS_STREAMING, frame.width, frame.height);
         if (!sdl.texture)
             return;
         sdl.textureWidth = frame.width;
@@ -152,11 +151,8 @@ void handle(const SDL_Event &event) {
         if (WPARAM key = virtualKey(event.key.keysym.sym))
             postInput(WM_KEYDOWN, key, event.key.repeat ? (LPARAM)(1 | (1 << 30)) : 1);
         break;
-    case SDL_QUIT:
-        postInput(WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
+    case SDL_QUIT: postInput(WM_CLOSE, 0, 0); break;
+    default: break;
     }
 }
 
@@ -173,8 +169,8 @@ bool sdlWait(int milliseconds) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 const Presenter sdlPresenter = {"sdl", sdlOpen, sdlDesktopSize, sdlShow, sdlPump, sdlWait};
 
-} // namespace standin
+}  // namespace standin

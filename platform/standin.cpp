@@ -51,7 +51,7 @@ const Presenter *byName(const std::string &name) {
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 const Presenter &presenter() {
     if (chosen)
@@ -86,7 +86,9 @@ bool choosePresenter(const std::string &name) {
     return true;
 }
 
-std::string presenterName() { return presenter().name; }
+std::string presenterName() {
+    return presenter().name;
+}
 
 void recordFrame(int width, int height, int bitsPerPixel, const uint8_t *pixels, int pitch) {
     FrameStore &store = frames();
@@ -97,15 +99,18 @@ void recordFrame(int width, int height, int bitsPerPixel, const uint8_t *pixels,
     frame.pitch = width * (bitsPerPixel / 8);
     frame.bytes.resize((size_t)frame.pitch * (size_t)height);
     for (int y = 0; y < height; ++y)
-        std::memcpy(frame.bytes.data() + (size_t)y * frame.pitch, pixels + (ptrdiff_t)y * pitch,
-                    (size_t)frame.pitch);
+        std::memcpy(frame.bytes.data() + (size_t)y * frame.pitch, pixels + (ptrdiff_t)y * pitch, (size_t)frame.pitch);
     ++store.count;
     presenter().show(frame);
 }
 
-uint64_t presentedFrameCount() { return frames().count; }
+uint64_t presentedFrameCount() {
+    return frames().count;
+}
 
-const Frame &lastPresentedFrame() { return frames().last; }
+const Frame &lastPresentedFrame() {
+    return frames().last;
+}
 
 void resetFrames() {
     frames().last = Frame();
@@ -164,4 +169,4 @@ void reset() {
         setScript(std::string());
 }
 
-} // namespace standin
+}  // namespace standin

@@ -32,8 +32,8 @@ namespace standin {
 struct Frame {
     int width = 0;
     int height = 0;
-    int bitsPerPixel = 0;   // 16 or 32
-    int pitch = 0;          // bytes per row, = width * bitsPerPixel / 8
+    int bitsPerPixel = 0;  // 16 or 32
+    int pitch = 0;         // bytes per row, = width * bitsPerPixel / 8
     std::vector<uint8_t> bytes;
 };
 
@@ -73,6 +73,6 @@ void setScript(const std::string &text);
 // counts stay, so a leak still shows).
 void reset();
 
-} // namespace standin
+}  // namespace standin
 
 #endif

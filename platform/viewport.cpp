@@ -39,4 +39,4 @@ void windowToPicture(const Viewport &viewport, int pictureWidth, int pictureHeig
     *pictureY = (int)std::clamp<int64_t>(y, 0, pictureHeight - 1);
 }
 
-} // namespace standin
+}  // namespace standin

@@ -19,6 +19,6 @@ Viewport fitPicture(int windowWidth, int windowHeight, int pictureWidth, int pic
 void windowToPicture(const Viewport &viewport, int pictureWidth, int pictureHeight, int windowX, int windowY,
                      int *pictureX, int *pictureY);
 
-} // namespace standin
+}  // namespace standin
 
 #endif

@@ -20,8 +20,8 @@
 
 #if defined(_WIN32)
 
-#include <windows.h>
 #include <ddraw.h>
+#include <windows.h>
 
 #else
 
@@ -48,10 +48,10 @@ typedef intptr_t LRESULT;
 typedef void *HANDLE;
 typedef void *HGDIOBJ;
 
-#define DECLARE_STANDIN_HANDLE(name) \
-    struct name##__ {                \
-        int unused;                  \
-    };                               \
+#define DECLARE_STANDIN_HANDLE(name)                                                                                   \
+    struct name##__ {                                                                                                  \
+        int unused;                                                                                                    \
+    };                                                                                                                 \
     typedef struct name##__ *name
 DECLARE_STANDIN_HANDLE(HWND);
 DECLARE_STANDIN_HANDLE(HINSTANCE);
@@ -75,7 +75,8 @@ typedef HICON HCURSOR;
 
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((uintptr_t)(a)) & 0xffff)) | ((DWORD)((WORD)(((uintptr_t)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                                                 \
+    ((LONG)(((WORD)(((uintptr_t)(a)) & 0xffff)) | ((DWORD)((WORD)(((uintptr_t)(b)) & 0xffff))) << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
@@ -172,8 +173,8 @@ extern "C" {
 #endif
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL WINAPI ShowWindow(HWND window, int showCommand);
 int WINAPI GetSystemMetrics(int index);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
@@ -444,8 +445,8 @@ protected:
 
 class IDirectDrawSurface7 : public IUnknown {
 public:
-    virtual HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect,
-                                          DWORD flags, LPDDBLTFX effects) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect, DWORD flags,
+                                          LPDDBLTFX effects) = 0;
     virtual HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect,
                                               DWORD trans) = 0;
     virtual HRESULT STDMETHODCALLTYPE Flip(LPDIRECTDRAWSURFACE7 targetOverride, DWORD flags) = 0;
@@ -472,8 +473,8 @@ public:
     virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7 *surface,
                                                     IUnknown *outer) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel,
-                                                     DWORD refreshRate, DWORD flags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD refreshRate,
+                                                     DWORD flags) = 0;
 
 protected:
     ~IDirectDraw7() = default;

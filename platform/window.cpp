@@ -17,7 +17,7 @@
 namespace standin {
 namespace {
 
-constexpr size_t postedQueueLimit = 10000;   // as Windows: PostMessage fails beyond
+constexpr size_t postedQueueLimit = 10000;  // as Windows: PostMessage fails beyond
 constexpr UINT firstClassAtom = 0xC000;
 
 struct WindowClass {
@@ -140,7 +140,7 @@ int characterOfKey(WPARAM key) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 DWORD tickCount() {
     static const auto start = std::chrono::steady_clock::now();
@@ -158,7 +158,9 @@ HWND focusWindow() {
     return s.windows.empty() ? nullptr : s.windows.back().handle;
 }
 
-void setFocusWindow(HWND window) { state().focus = window; }
+void setFocusWindow(HWND window) {
+    state().focus = window;
+}
 
 bool windowRect(HWND handle, RECT *rect) {
     Window *window = findWindow(handle);
@@ -191,7 +193,9 @@ void setEmulatedMode(int width, int height) {
     state().modeHeight = height;
 }
 
-void clearEmulatedMode() { state().modeEmulated = false; }
+void clearEmulatedMode() {
+    state().modeEmulated = false;
+}
 
 void resetWindows() {
     WindowState &s = state();
@@ -206,7 +210,7 @@ void resetWindows() {
     q.cursor = POINT{0, 0};
 }
 
-} // namespace standin
+}  // namespace standin
 
 using namespace standin;
 
@@ -343,7 +347,7 @@ LRESULT WINAPI DispatchMessageA(const MSG *message) {
     Window *window = findWindow(message->hwnd);
     if (!window)
         return 0;
-    WNDPROC procedure = window->procedure;   // the call may change the window list
+    WNDPROC procedure = window->procedure;  // the call may change the window list
     if (!procedure)
         return 0;
     return procedure(message->hwnd, message->message, message->wParam, message->lParam);

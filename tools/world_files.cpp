@@ -14,7 +14,8 @@ namespace {
 
 bool writeBytes(const std::string &path, const std::vector<uint8_t> &bytes) {
     std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
+    if (!file)
+        return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
 }
@@ -27,7 +28,8 @@ bool writeWorld(const std::string &dir) {
     std::filesystem::create_directories(dir + "/maps", error);
     const WorldLibrary library;
     const std::string libraryPath = dir + "/sprites/test.lspr";
-    if (!SaveSpriteLibrary(&library.record(), libraryPath.c_str())) return false;
+    if (!SaveSpriteLibrary(&library.record(), libraryPath.c_str()))
+        return false;
     return writeBytes(dir + "/maps/test.map", encodeMap(buildWorldMap()));
 }
 

@@ -47,7 +47,9 @@ struct Rgb {
     uint8_t b;
 };
 
-constexpr bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+constexpr bool operator==(Rgb a, Rgb b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
 
 // The 5-6-5 display word of a key colour.
 constexpr uint16_t displayWord(Rgb c) {
@@ -111,11 +113,9 @@ struct ObjectInfo {
 };
 
 constexpr ObjectInfo kObjectKinds[] = {
-    {kOak, "oak", 16, 0, 1},          {kPine, "pine", 16, 0, 1},
-    {kRock, "rock", 24, 0, 1},        {kHouse, "house", 16, 0, 1},
-    {kTower, "tower", 16, 0, 1},      {kFence, "fence", 16, 0, 1},
-    {kFountain, "fountain", 16, 1, 1}, {kWindmill, "windmill", 16, 0, 4},
-    {kBush, "bush", 24, 0, 1},
+    {kOak, "oak", 16, 0, 1},           {kPine, "pine", 16, 0, 1},         {kRock, "rock", 24, 0, 1},
+    {kHouse, "house", 16, 0, 1},       {kTower, "tower", 16, 0, 1},       {kFence, "fence", 16, 0, 1},
+    {kFountain, "fountain", 16, 1, 1}, {kWindmill, "windmill", 16, 0, 4}, {kBush, "bush", 24, 0, 1},
 };
 constexpr int kObjectKindCount = sizeof(kObjectKinds) / sizeof(kObjectKinds[0]);
 constexpr int kSpriteCount = kTerrainCount + kObjectKindCount;
@@ -149,13 +149,16 @@ struct TilePlace {
 // Tiles near (0, 0) whose middle no object covers: the pixel at the middle
 // of each (and the 3 x 3 around it) shows the terrain's key colour.
 constexpr TilePlace kLandmarkTiles[] = {
-    {0, 0, kGrassLight}, {1, 1, kMeadow}, {6, 3, kRoad}, {6, 0, kRoad},  {10, 3, kRoad},
-    {6, 9, kRoad},       {3, 8, kWater},  {1, 6, kShallowWater},         {4, 5, kSand},
+    {0, 0, kGrassLight}, {1, 1, kMeadow}, {6, 3, kRoad},         {6, 0, kRoad}, {10, 3, kRoad},
+    {6, 9, kRoad},       {3, 8, kWater},  {1, 6, kShallowWater}, {4, 5, kSand},
 };
 
 // Tiles whose identifier is kMissingId; they draw nothing.
 constexpr TilePlace kMissingTiles[] = {
-    {15, 0, kMissingId}, {40, 20, kMissingId}, {41, 20, kMissingId}, {63, 63, kMissingId},
+    {15, 0, kMissingId},
+    {40, 20, kMissingId},
+    {41, 20, kMissingId},
+    {63, 63, kMissingId},
 };
 
 struct ObjectPlace {
@@ -176,11 +179,11 @@ struct ObjectPlace {
 // pixel lies over the middle of kFountainGround's key patch, and the screen
 // shows the two colours mixed half and half.
 constexpr ObjectPlace kLandmarkObjects[] = {
-    {kHouse, 8, 4, 2, 2, 0, -20, -16, {232, 216, 176}},   // left wall plaster
-    {kTower, 0, 5, 1, 1, 1, -4, 4, {168, 160, 152}},      // left wall stone
-    {kWindmill, 10, 0, 1, 1, 0, -4, -20, {240, 232, 216}}, // white body
-    {kFountain, 2, 8, 1, 1, 0, 0, -20, {232, 240, 248}},   // the jet
-    {kOak, 2, 1, 1, 1, 0, 0, -4, {112, 80, 48}},           // trunk
+    {kHouse, 8, 4, 2, 2, 0, -20, -16, {232, 216, 176}},     // left wall plaster
+    {kTower, 0, 5, 1, 1, 1, -4, 4, {168, 160, 152}},        // left wall stone
+    {kWindmill, 10, 0, 1, 1, 0, -4, -20, {240, 232, 216}},  // white body
+    {kFountain, 2, 8, 1, 1, 0, 0, -20, {232, 240, 248}},    // the jet
+    {kOak, 2, 1, 1, 1, 0, 0, -4, {112, 80, 48}},            // trunk
 };
 
 constexpr TilePlace kFountainGround = {1, 9, kShallowWater};

@@ -19,27 +19,40 @@ constexpr int kTileWidth = 40;
 constexpr int kTileHeight = 20;
 
 // The view's diamond: row r of the 40 x 20 cell covers these columns.
-int diamondLeft(int row) { return row < 10 ? 18 - 2 * row : diamondLeft(19 - row); }
-int diamondRight(int row) { return row < 10 ? 21 + 2 * row : diamondRight(19 - row); }
+int diamondLeft(int row) {
+    return row < 10 ? 18 - 2 * row : diamondLeft(19 - row);
+}
+int diamondRight(int row) {
+    return row < 10 ? 21 + 2 * row : diamondRight(19 - row);
+}
 
 // A random step in -spread..spread for pixel (x, y).
 int jitter(int x, int y, uint32_t seed, int spread) {
     return static_cast<int>(hashPoint(x, y, seed) % (2 * spread + 1)) - spread;
 }
 
-bool oneIn(int x, int y, uint32_t seed, uint32_t n) { return hashPoint(x, y, seed) % n == 0; }
+bool oneIn(int x, int y, uint32_t seed, uint32_t n) {
+    return hashPoint(x, y, seed) % n == 0;
+}
 
 // Isometric cell coordinates of a cell pixel: lines of constant s or t run
 // parallel to the diamond's edges, and both span 0..40 across one tile, so
 // patterns whose period divides 40 continue from one tile into the next.
-int isoS(int x, int y) { return x + 2 * y - 20; }
-int isoT(int x, int y) { return x - 2 * y + 20; }
+int isoS(int x, int y) {
+    return x + 2 * y - 20;
+}
+int isoT(int x, int y) {
+    return x - 2 * y + 20;
+}
 
 Rgb grassPixel(Rgb base, int x, int y, uint32_t seed) {
     Rgb c = shade(base, 4 * jitter(x, y, seed, 2));
-    if (oneIn(x, y, seed + 1, 11)) c = shade(base, 18);
-    if (oneIn(x, y - 1, seed + 1, 11)) c = shade(base, 12);  // blade tips above
-    if (oneIn(x, y, seed + 2, 17)) c = shade(base, -20);
+    if (oneIn(x, y, seed + 1, 11))
+        c = shade(base, 18);
+    if (oneIn(x, y - 1, seed + 1, 11))
+        c = shade(base, 12);  // blade tips above
+    if (oneIn(x, y, seed + 2, 17))
+        c = shade(base, -20);
     return c;
 }
 
@@ -52,22 +65,28 @@ Rgb stonePixel(Rgb base, int x, int y, int period, uint32_t seed) {
     const int ti = t / period;
     const int su = s % period;
     const int tu = t % period;
-    if (su < 2 || tu < 2) return shade(base, -44);
+    if (su < 2 || tu < 2)
+        return shade(base, -44);
     Rgb c = shade(base, 6 * jitter(si, ti, seed, 2) + jitter(x, y, seed + 3, 3));
-    if (su < 3 || tu < 3) c = shade(c, 16);  // light on the stone's upper edges
-    if (su == period - 1 || tu == period - 1) c = shade(c, -14);
+    if (su < 3 || tu < 3)
+        c = shade(c, 16);  // light on the stone's upper edges
+    if (su == period - 1 || tu == period - 1)
+        c = shade(c, -14);
     return c;
 }
 
 // A wave of period 1 between -1 and 1. Plain arithmetic, so every platform
 // paints the same bytes (library sines may differ in the last bit).
-double triangleWave(double v) { return std::fabs(v - std::floor(v) - 0.5) * 4 - 1; }
+double triangleWave(double v) {
+    return std::fabs(v - std::floor(v) - 0.5) * 4 - 1;
+}
 
 Rgb waterPixel(Rgb base, int x, int y, uint32_t seed) {
     const double wave = triangleWave(x * 0.055 + y * 0.2) + triangleWave(x * 0.018 - y * 0.11);
     Rgb c = shade(base, static_cast<int>(std::lround(wave * 5)));
     // Short light dashes on the ripples.
-    if (hashPoint((x + 3 * y) / 5, y, seed) % 9 == 0) c = mix(c, {224, 240, 248}, 0.45);
+    if (hashPoint((x + 3 * y) / 5, y, seed) % 9 == 0)
+        c = mix(c, {224, 240, 248}, 0.45);
     return c;
 }
 
@@ -77,44 +96,47 @@ Rgb terrainPixel(const TerrainInfo &terrain, int x, int y) {
     switch (terrain.id) {
     case kGrassLight:
     case kGrass:
-    case kGrassDark:
-        return grassPixel(base, x, y, seed);
+    case kGrassDark: return grassPixel(base, x, y, seed);
     case kMeadow: {
         static const Rgb petals[] = {{248, 248, 240}, {248, 224, 64}, {240, 128, 176}, {176, 120, 232}};
-        if (oneIn(x, y, seed, 19)) return petals[hashPoint(x, y, seed + 9) % 4];
+        if (oneIn(x, y, seed, 19))
+            return petals[hashPoint(x, y, seed + 9) % 4];
         return grassPixel(base, x, y, seed);
     }
     case kSand: {
         Rgb c = shade(base, 3 * jitter(x, y, seed, 2));
-        if (oneIn(x, y, seed + 1, 13)) c = shade(base, -26);
-        if (oneIn(x, y, seed + 2, 17)) c = shade(base, 16);
+        if (oneIn(x, y, seed + 1, 13))
+            c = shade(base, -26);
+        if (oneIn(x, y, seed + 2, 17))
+            c = shade(base, 16);
         return c;
     }
     case kDirt: {
         Rgb c = shade(base, 4 * jitter(x, y, seed, 2));
-        if (oneIn(x / 2, y, seed + 1, 23)) c = shade(base, 34);
-        if (oneIn(x, y, seed + 2, 19)) c = shade(base, -28);
+        if (oneIn(x / 2, y, seed + 1, 23))
+            c = shade(base, 34);
+        if (oneIn(x, y, seed + 2, 19))
+            c = shade(base, -28);
         return c;
     }
     case kWater:
     case kShallowWater: {
         Rgb c = waterPixel(base, x, y, seed);
-        if (terrain.id == kShallowWater && oneIn(x, y, seed + 4, 29)) c = mix(c, {224, 200, 136}, 0.5);
+        if (terrain.id == kShallowWater && oneIn(x, y, seed + 4, 29))
+            c = mix(c, {224, 200, 136}, 0.5);
         return c;
     }
-    case kRoad:
-        return stonePixel(base, x, y, 10, seed);
-    case kPaving:
-        return stonePixel(base, x, y, 20, seed);
-    default:
-        return base;
+    case kRoad: return stonePixel(base, x, y, 10, seed);
+    case kPaving: return stonePixel(base, x, y, 20, seed);
+    default: return base;
     }
 }
 
 Frame paintTerrain(const TerrainInfo &terrain) {
     Canvas c(kTileWidth, kTileHeight);
     for (int y = 0; y < kTileHeight; ++y)
-        for (int x = diamondLeft(y); x <= diamondRight(y); ++x) c.set(x, y, terrainPixel(terrain, x, y));
+        for (int x = diamondLeft(y); x <= diamondRight(y); ++x)
+            c.set(x, y, terrainPixel(terrain, x, y));
     c.fillRect(19, 9, 3, 3, terrain.key);
     return {c, 0, 0};
 }
@@ -129,11 +151,15 @@ struct IsoBox {
     PointF back() const { return {cx, cy - hw / 2}; }
 };
 
-PointF up(PointF p, double h) { return {p.x, p.y - h}; }
+PointF up(PointF p, double h) {
+    return {p.x, p.y - h};
+}
 
 // A point on the wall between ground corners a and b: along the wall by t
 // (0 at a, 1 at b), at height h.
-PointF onWall(PointF a, PointF b, double t, double h) { return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t - h}; }
+PointF onWall(PointF a, PointF b, double t, double h) {
+    return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t - h};
+}
 
 void wallPanel(Canvas &c, PointF a, PointF b, double t0, double t1, double h0, double h1, Rgb colour) {
     c.fillPolygon({onWall(a, b, t0, h0), onWall(a, b, t1, h0), onWall(a, b, t1, h1), onWall(a, b, t0, h1)}, colour);
@@ -205,7 +231,8 @@ std::vector<Frame> paintTower() {
     wallPanel(c, walls.front(), walls.right(), 0.25, 0.6, 0, 14, {80, 56, 40});
     // Battlements, then the slate roof and its flag.
     const double top = walls.cy - walls.h;
-    for (int i = 0; i < 4; ++i) c.fillRect(5 + 7 * i, static_cast<int>(top) - 10, 5, 5, i < 2 ? stone : stoneShade);
+    for (int i = 0; i < 4; ++i)
+        c.fillRect(5 + 7 * i, static_cast<int>(top) - 10, 5, 5, i < 2 ? stone : stoneShade);
     c.fillPolygon({{4, top - 5}, {32, top - 5}, {32, top + 1}, {18, top + 8}, {4, top + 1}}, {144, 136, 128});
     c.fillPolygon({{6, top - 6}, {18, top - 30}, {18, top - 2}}, {96, 104, 144});
     c.fillPolygon({{18, top - 30}, {30, top - 6}, {18, top - 2}}, {64, 72, 112});
@@ -229,7 +256,8 @@ std::vector<Frame> paintOak() {
     for (int i = 0; i < 40; ++i) {
         const int x = 6 + static_cast<int>(hashPoint(i, 0, 7) % 26);
         const int y = 4 + static_cast<int>(hashPoint(i, 1, 7) % 22);
-        if (c.covered(x, y) && (x - 19) * (x - 19) + (y - 16) * (y - 16) < 150) c.set(x, y, shade(c.at(x, y), -26));
+        if (c.covered(x, y) && (x - 19) * (x - 19) + (y - 16) * (y - 16) < 150)
+            c.set(x, y, shade(c.at(x, y), -26));
     }
     return {{c, 19, 46}};
 }
@@ -239,7 +267,9 @@ std::vector<Frame> paintPine() {
     c.fillRect(12, 42, 4, 11, {104, 72, 44});
     c.fillRect(15, 42, 1, 11, {72, 48, 32});
     const Rgb needles{40, 104, 64};
-    struct Tier { double top, bottom, half; };
+    struct Tier {
+        double top, bottom, half;
+    };
     for (const Tier t : {Tier{20, 46, 13}, Tier{10, 35, 11}, Tier{1, 23, 8}}) {
         c.fillPolygon({{14, t.top}, {14 - t.half, t.bottom}, {14, t.bottom - 2}}, shade(needles, 10));
         c.fillPolygon({{14, t.top}, {14, t.bottom - 2}, {14 + t.half, t.bottom}}, shade(needles, -16));
@@ -266,7 +296,8 @@ std::vector<Frame> paintBush() {
     for (int i = 0; i < 9; ++i) {
         const int x = 3 + static_cast<int>(hashPoint(i, 2, 11) % 20);
         const int y = 3 + static_cast<int>(hashPoint(i, 3, 11) % 12);
-        if (c.covered(x, y)) c.set(x, y, {216, 48, 64});
+        if (c.covered(x, y))
+            c.set(x, y, {216, 48, 64});
     }
     return {{c, 13, 15}};
 }
@@ -314,7 +345,8 @@ std::vector<Frame> paintWindmill() {
         const double base = 94;
         c.fillPolygon({{cx - 13, base}, {cx, base + 4}, {cx, 44}, {cx - 8, 44}}, {240, 232, 216});
         c.fillPolygon({{cx, base + 4}, {cx + 13, base}, {cx + 8, 44}, {cx, 44}}, {200, 188, 168});
-        c.fillPolygon({{cx - 4, base + 2}, {cx + 4, base + 2}, {cx + 4, base - 12}, {cx - 4, base - 12}}, {120, 80, 48});
+        c.fillPolygon({{cx - 4, base + 2}, {cx + 4, base + 2}, {cx + 4, base - 12}, {cx - 4, base - 12}},
+                      {120, 80, 48});
         c.fillEllipse(cx - 6, 66, 2, 3, {64, 72, 104});
         c.fillPolygon({{cx - 11, 46}, {cx, 30}, {cx, 48}}, {144, 88, 56});
         c.fillPolygon({{cx, 30}, {cx + 11, 46}, {cx, 48}}, {112, 64, 40});
@@ -322,9 +354,10 @@ std::vector<Frame> paintWindmill() {
         const double hub = 40;
         // cos and sin of 20, 42.5, 65 and 87.5 degrees, as constants for the
         // same reason as triangleWave.
-        static const PointF turns[] = {
-            {0.9396926207859084, 0.3420201433256687}, {0.7372773368101240, 0.6755902076156602},
-            {0.4226182617406994, 0.9063077870366499}, {0.0436193873653360, 0.9990482215818578}};
+        static const PointF turns[] = {{0.9396926207859084, 0.3420201433256687},
+                                       {0.7372773368101240, 0.6755902076156602},
+                                       {0.4226182617406994, 0.9063077870366499},
+                                       {0.0436193873653360, 0.9990482215818578}};
         double dx = turns[f].x, dy = turns[f].y;
         for (int s = 0; s < 4; ++s) {
             const double turned = dx;  // a quarter turn further
@@ -346,7 +379,8 @@ std::vector<Frame> paintWindmill() {
 // The frames of the sprite with this identifier (none for an unknown one).
 std::vector<Frame> paintSprite(int32_t id) {
     for (const TerrainInfo &terrain : kTerrain)
-        if (terrain.id == id) return {paintTerrain(terrain)};
+        if (terrain.id == id)
+            return {paintTerrain(terrain)};
     switch (id) {
     case kOak: return paintOak();
     case kPine: return paintPine();
@@ -364,10 +398,14 @@ std::vector<Frame> paintSprite(int32_t id) {
 }  // namespace
 
 WorldLibrary::WorldLibrary() {
-    for (const TerrainInfo &t : kTerrain) addSprite(t.name, t.id, t.bitsPerPixel, 0);
-    for (const ObjectInfo &o : kObjectKinds) addSprite(o.name, o.id, o.bitsPerPixel, o.translucent);
-    for (auto &name : names_) namePointers_.push_back(name.data());
-    for (auto &sprite : sprites_) recordPointers_.push_back(&sprite->record);
+    for (const TerrainInfo &t : kTerrain)
+        addSprite(t.name, t.id, t.bitsPerPixel, 0);
+    for (const ObjectInfo &o : kObjectKinds)
+        addSprite(o.name, o.id, o.bitsPerPixel, o.translucent);
+    for (auto &name : names_)
+        namePointers_.push_back(name.data());
+    for (auto &sprite : sprites_)
+        recordPointers_.push_back(&sprite->record);
     record_.tag1 = kLibraryTag1;
     record_.tag2 = kLibraryTag2;
     record_.tag3 = kLibraryTag3;
@@ -399,7 +437,8 @@ void WorldLibrary::addSprite(const char *name, int32_t id, uint16_t bitsPerPixel
         s.optionalSize.push_back(0);
         s.optionalData.push_back(nullptr);
     }
-    for (auto &block : s.pixelBlocks) s.pixelData.push_back(block.data());
+    for (auto &block : s.pixelBlocks)
+        s.pixelData.push_back(block.data());
     s.record.tag = 0;
     s.record.frameCount = static_cast<uint16_t>(frames.size());
     s.record.auxWord = 0;

@@ -22,7 +22,9 @@ bool ByteReader::skip(uint64_t count) {
     return true;
 }
 
-bool ByteReader::readU8(uint8_t &value) { return read(&value, 1); }
+bool ByteReader::readU8(uint8_t &value) {
+    return read(&value, 1);
+}
 
 bool ByteReader::readU16(uint16_t &value) {
     uint8_t b[2];

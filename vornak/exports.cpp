@@ -70,5 +70,4 @@ bool VORNAK_CALL SaveSpriteLibrary(const SpriteLibraryRecord *library, const cha
 bool VORNAK_CALL LoadSpriteLibrary(SpriteLibraryRecord *library, const char *path) {
     return loadFile(library, path, readSpriteLibrary);
 }
-
 }

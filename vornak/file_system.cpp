@@ -5,11 +5,11 @@
 #include <utility>
 
 #ifdef _WIN32
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <climits>
 #include <fcntl.h>
@@ -40,7 +40,9 @@ struct PathState {
 
 #ifdef _WIN32
 
-std::string resolveLinks(const std::string &path) { return path; }
+std::string resolveLinks(const std::string &path) {
+    return path;
+}
 
 PathState statePath(const std::string &path) {
     PathState state;
@@ -64,10 +66,18 @@ int createExclusive(const std::string &path, const PathState &) {
     return _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
-FILE *openDescriptor(int fd) { return _fdopen(fd, "wb"); }
-void closeDescriptor(int fd) { _close(fd); }
-int processId() { return _getpid(); }
-bool syncToDisk(FILE *file) { return _commit(_fileno(file)) == 0; }
+FILE *openDescriptor(int fd) {
+    return _fdopen(fd, "wb");
+}
+void closeDescriptor(int fd) {
+    _close(fd);
+}
+int processId() {
+    return _getpid();
+}
+bool syncToDisk(FILE *file) {
+    return _commit(_fileno(file)) == 0;
+}
 
 bool replaceFile(const std::string &from, const std::string &to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -123,10 +133,18 @@ int createExclusive(const std::string &path, const PathState &target) {
     return fd;
 }
 
-FILE *openDescriptor(int fd) { return fdopen(fd, "wb"); }
-void closeDescriptor(int fd) { close(fd); }
-int processId() { return static_cast<int>(getpid()); }
-bool syncToDisk(FILE *file) { return fsync(fileno(file)) == 0; }
+FILE *openDescriptor(int fd) {
+    return fdopen(fd, "wb");
+}
+void closeDescriptor(int fd) {
+    close(fd);
+}
+int processId() {
+    return static_cast<int>(getpid());
+}
+bool syncToDisk(FILE *file) {
+    return fsync(fileno(file)) == 0;
+}
 
 bool replaceFile(const std::string &from, const std::string &to) {
     return std::rename(from.c_str(), to.c_str()) == 0;

@@ -21,7 +21,9 @@ void freeChunks(ModuleHeapChunk *newest) {
 
 ModuleHeap g_moduleHeap;
 
-ModuleHeap::~ModuleHeap() { freeChunks(newest_); }
+ModuleHeap::~ModuleHeap() {
+    freeChunks(newest_);
+}
 
 ModuleHeapStats ModuleHeap::stats() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -41,9 +41,8 @@ bool writeBlock(ByteWriter &out, int32_t size, const uint8_t *data) {
 }
 
 bool hasFrameArrays(const SpriteRecord &s) {
-    const bool common = s.frameTags && s.width && s.height && s.originX && s.originY && s.offsetX &&
-                        s.offsetY && s.spare1 && s.spare2 && s.extraSize && s.extraData &&
-                        s.pixelSize && s.pixelData;
+    const bool common = s.frameTags && s.width && s.height && s.originX && s.originY && s.offsetX && s.offsetY &&
+                        s.spare1 && s.spare2 && s.extraSize && s.extraData && s.pixelSize && s.pixelData;
     return common && (s.hasOptionalBlock == 0 || (s.optionalSize && s.optionalData));
 }
 
@@ -51,8 +50,8 @@ bool hasFrameArrays(const SpriteRecord &s) {
 
 bool readSprite(ByteReader &in, LoadArena &arena, SpriteRecord &s) {
     s = SpriteRecord{};
-    if (!in.readU32(s.tag) || !in.readU16(s.frameCount) || !in.readU16(s.auxWord) ||
-        !in.readU16(s.bitsPerPixel) || !in.readU8(s.hasOptionalBlock))
+    if (!in.readU32(s.tag) || !in.readU16(s.frameCount) || !in.readU16(s.auxWord) || !in.readU16(s.bitsPerPixel) ||
+        !in.readU8(s.hasOptionalBlock))
         return false;
     const uint64_t frames = s.frameCount;
     if (frames == 0)
@@ -97,8 +96,7 @@ bool writeSprite(ByteWriter &out, const SpriteRecord &s) {
         if (!out.writeU32(s.frameTags[i]) || !out.writeU16(s.width[i]) || !out.writeU16(s.height[i]) ||
             !out.writeU16(s.originX[i]) || !out.writeU16(s.originY[i]) || !out.writeU16(s.offsetX[i]) ||
             !out.writeU16(s.offsetY[i]) || !out.writeU16(s.spare1[i]) || !out.writeU16(s.spare2[i]) ||
-            !writeBlock(out, s.extraSize[i], s.extraData[i]) ||
-            !writeBlock(out, s.pixelSize[i], s.pixelData[i]))
+            !writeBlock(out, s.extraSize[i], s.extraData[i]) || !writeBlock(out, s.pixelSize[i], s.pixelData[i]))
             return false;
         if (s.hasOptionalBlock && !writeBlock(out, s.optionalSize[i], s.optionalData[i]))
             return false;

@@ -156,6 +156,6 @@ void Memcpy640x480(benchmark::State &state) {
 }
 BENCHMARK(Memcpy640x480);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

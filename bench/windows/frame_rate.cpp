@@ -16,8 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main()
-{
+int main() {
 #if defined(_WIN32)
     HINSTANCE instance = GetModuleHandleA(nullptr);
 #else
@@ -36,8 +35,8 @@ int main()
     }
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
-    const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
-                                              std::chrono::duration<double>(seconds));
+    const Clock::time_point end =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     long long frames = 0;
     MSG message{};
     Clock::time_point now = start;

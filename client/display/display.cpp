@@ -9,8 +9,7 @@ namespace {
 // One fill record serves every clear; only its colour changes.
 DDBLTFX fillEffect;
 
-bool lockWhole(IDirectDrawSurface7 *surface, DDSURFACEDESC2 &desc)
-{
+bool lockWhole(IDirectDrawSurface7 *surface, DDSURFACEDESC2 &desc) {
     std::memset(&desc, 0, sizeof desc);
     desc.dwSize = sizeof desc;
     return surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) == DD_OK;
@@ -26,16 +25,14 @@ struct LockedPixels {
     int64_t height;
 };
 
-LockedPixels lockedPixels(const DDSURFACEDESC2 &desc, int bytesPerPixel)
-{
+LockedPixels lockedPixels(const DDSURFACEDESC2 &desc, int bytesPerPixel) {
     if (!desc.lpSurface || desc.lPitch <= 0 || bytesPerPixel <= 0)
         return {nullptr, 0, 0, 0};
     int64_t width = std::min<int64_t>(desc.dwWidth, desc.lPitch / bytesPerPixel);
     return {static_cast<uint8_t *>(desc.lpSurface), desc.lPitch, width, int64_t(desc.dwHeight)};
 }
 
-RECT surfaceBounds(IDirectDrawSurface7 *surface)
-{
+RECT surfaceBounds(IDirectDrawSurface7 *surface) {
     DDSURFACEDESC2 desc = {};
     desc.dwSize = sizeof desc;
     if (surface->GetSurfaceDesc(&desc) != DD_OK)
@@ -43,25 +40,20 @@ RECT surfaceBounds(IDirectDrawSurface7 *surface)
     return {0, 0, LONG(desc.dwWidth), LONG(desc.dwHeight)};
 }
 
-RECT intersection(const RECT &a, const RECT &b)
-{
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-            std::min(a.bottom, b.bottom)};
+RECT intersection(const RECT &a, const RECT &b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
-bool isEmpty(const RECT &rect)
-{
+bool isEmpty(const RECT &rect) {
     return rect.right <= rect.left || rect.bottom <= rect.top;
 }
 
-uint32_t halfMix(uint32_t source, uint32_t target, uint32_t mask)
-{
+uint32_t halfMix(uint32_t source, uint32_t target, uint32_t mask) {
     return ((source >> 1) & mask) + ((target >> 1) & mask);
 }
 
 // 15 and 16 bits: two pixels per 32-bit word; an odd first pixel alone.
-void blendRow16(const uint8_t *source, uint8_t *target, int64_t width, uint32_t mask, uint32_t key)
-{
+void blendRow16(const uint8_t *source, uint8_t *target, int64_t width, uint32_t mask, uint32_t key) {
     int64_t i = 0;
     if (width & 1) {
         uint16_t s, t;
@@ -90,8 +82,7 @@ void blendRow16(const uint8_t *source, uint8_t *target, int64_t width, uint32_t 
     }
 }
 
-void blendRow24(const uint8_t *source, uint8_t *target, int64_t width, uint32_t key)
-{
+void blendRow24(const uint8_t *source, uint8_t *target, int64_t width, uint32_t key) {
     for (int64_t i = 0; i < width; ++i, source += 3, target += 3) {
         uint32_t s = uint32_t(source[0]) | uint32_t(source[1]) << 8 | uint32_t(source[2]) << 16;
         if (s == key)
@@ -105,8 +96,7 @@ void blendRow24(const uint8_t *source, uint8_t *target, int64_t width, uint32_t 
 }
 
 // 32 bits: the low three bytes mix, the fourth byte of the target stays.
-void blendRow32(const uint8_t *source, uint8_t *target, int64_t width, uint32_t key)
-{
+void blendRow32(const uint8_t *source, uint8_t *target, int64_t width, uint32_t key) {
     for (int64_t i = 0; i < width; ++i) {
         uint32_t s, t;
         std::memcpy(&s, source + 4 * i, 4);
@@ -121,8 +111,7 @@ void blendRow32(const uint8_t *source, uint8_t *target, int64_t width, uint32_t 
 // Releases the interface in the variable that field points at, then empties
 // the variable and the field.
 template <typename Interface>
-void releaseHeld(Interface **&field)
-{
+void releaseHeld(Interface **&field) {
     if (field && *field) {
         (*field)->Release();
         *field = nullptr;
@@ -130,10 +119,9 @@ void releaseHeld(Interface **&field)
     }
 }
 
-} // namespace
+}  // namespace
 
-bool Display::initialize(HWND window)
-{
+bool Display::initialize(HWND window) {
     if (!directDraw || !primarySurface || !backBuffer)
         return false;
     IDirectDraw *first = nullptr;
@@ -195,8 +183,7 @@ bool Display::initialize(HWND window)
     return true;
 }
 
-void Display::releaseInterfaces()
-{
+void Display::releaseInterfaces() {
     releaseHeld(directDraw);
     // The back buffer before the primary surface: a full-screen back buffer
     // belongs to the primary's flipping chain and is destroyed with it, so
@@ -207,8 +194,7 @@ void Display::releaseInterfaces()
     releaseHeld(clipper);
 }
 
-IDirectDrawSurface7 *Display::createSurface(int width, int height, const void *pixels)
-{
+IDirectDrawSurface7 *Display::createSurface(int width, int height, const void *pixels) {
     if (!directDraw || !*directDraw || width <= 0 || height <= 0 || !pixels)
         return nullptr;
     DDSURFACEDESC2 desc = {};
@@ -239,8 +225,7 @@ IDirectDrawSurface7 *Display::createSurface(int width, int height, const void *p
     return surface;
 }
 
-bool Display::setColorKey(IDirectDrawSurface7 *const *surface, uint32_t key)
-{
+bool Display::setColorKey(IDirectDrawSurface7 *const *surface, uint32_t key) {
     if (!surface || !*surface)
         return false;
     DDCOLORKEY colorKey = {};
@@ -249,8 +234,7 @@ bool Display::setColorKey(IDirectDrawSurface7 *const *surface, uint32_t key)
     return (*surface)->SetColorKey(DDCKEY_SRCBLT, &colorKey) == DD_OK;
 }
 
-bool Display::clipToScreen(RECT &rect, int &x, int &y) const
-{
+bool Display::clipToScreen(RECT &rect, int &x, int &y) const {
     // 64-bit, so absurd positions and rectangles cannot overflow; a result
     // that is not empty always fits the 32-bit fields again.
     int64_t left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
@@ -275,9 +259,8 @@ bool Display::clipToScreen(RECT &rect, int &x, int &y) const
     return true;
 }
 
-bool Display::blitKeyed(IDirectDrawSurface7 *const *target, int x, int y, IDirectDrawSurface7 *const *source,
-                        RECT rect, bool clip)
-{
+bool Display::blitKeyed(IDirectDrawSurface7 *const *target, int x, int y, IDirectDrawSurface7 *const *source, RECT rect,
+                        bool clip) {
     if (!target || !*target || !source || !*source)
         return false;
     if (clip && !clipToScreen(rect, x, y))
@@ -285,9 +268,8 @@ bool Display::blitKeyed(IDirectDrawSurface7 *const *target, int x, int y, IDirec
     return (*target)->BltFast(DWORD(x), DWORD(y), *source, &rect, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT) == DD_OK;
 }
 
-bool Display::blitTranslucent(IDirectDrawSurface7 *const *target, int x, int y,
-                              IDirectDrawSurface7 *const *source, RECT rect, bool clip)
-{
+bool Display::blitTranslucent(IDirectDrawSurface7 *const *target, int x, int y, IDirectDrawSurface7 *const *source,
+                              RECT rect, bool clip) {
     if (clip && !clipToScreen(rect, x, y))
         return true;
     if (isEmpty(rect) || !target || !*target || !source || !*source)
@@ -296,8 +278,7 @@ bool Display::blitTranslucent(IDirectDrawSurface7 *const *target, int x, int y,
     return true;
 }
 
-bool Display::clearBackBuffer(uint32_t colour)
-{
+bool Display::clearBackBuffer(uint32_t colour) {
     if (!backBuffer || !*backBuffer)
         return true;
     fillEffect.dwSize = sizeof fillEffect;
@@ -306,8 +287,7 @@ bool Display::clearBackBuffer(uint32_t colour)
     return true;
 }
 
-bool Display::present()
-{
+bool Display::present() {
     if (!primarySurface || !*primarySurface)
         return true;
     if (fullScreen) {
@@ -325,8 +305,7 @@ bool Display::present()
 }
 
 void blendRect(IDirectDrawSurface7 *source, IDirectDrawSurface7 *target, int x, int y, RECT rect, uint32_t key,
-               int depth)
-{
+               int depth) {
     if (!source || !target)
         return;
     DDSURFACEDESC2 sourceDesc, targetDesc;
@@ -340,10 +319,22 @@ void blendRect(IDirectDrawSurface7 *source, IDirectDrawSurface7 *target, int x, 
     int bytesPerPixel = 0;
     uint32_t mask = 0;
     switch (depth) {
-    case 15: bytesPerPixel = 2; mask = 0x3DEF; break;
-    case 16: bytesPerPixel = 2; mask = 0x7BEF; break;
-    case 24: bytesPerPixel = 3; mask = 0x7F7F7F; break;
-    case 32: bytesPerPixel = 4; mask = 0x7F7F7F; break;
+    case 15:
+        bytesPerPixel = 2;
+        mask = 0x3DEF;
+        break;
+    case 16:
+        bytesPerPixel = 2;
+        mask = 0x7BEF;
+        break;
+    case 24:
+        bytesPerPixel = 3;
+        mask = 0x7F7F7F;
+        break;
+    case 32:
+        bytesPerPixel = 4;
+        mask = 0x7F7F7F;
+        break;
     default: break;
     }
     const LockedPixels from = lockedPixels(sourceDesc, bytesPerPixel);

@@ -49,8 +49,8 @@ public:
     // Keyed BltFast of rect from source to (x, y) on target. With clip set,
     // the copy of rect is cut to the screen first; an empty result draws
     // nothing and returns false.
-    bool blitKeyed(IDirectDrawSurface7 *const *target, int x, int y, IDirectDrawSurface7 *const *source,
-                   RECT rect, bool clip);
+    bool blitKeyed(IDirectDrawSurface7 *const *target, int x, int y, IDirectDrawSurface7 *const *source, RECT rect,
+                   bool clip);
     // 50% mix of rect from source onto target at (x, y), skipping source
     // pixels of value 0. Always true.
     bool blitTranslucent(IDirectDrawSurface7 *const *target, int x, int y, IDirectDrawSurface7 *const *source,

@@ -15,9 +15,9 @@ constexpr int64_t tileRecordSize = 5;
 class MapFile {
 public:
     explicit MapFile(const char *path) : file(std::fopen(path, "rb")) {}
-    ~MapFile()
-    {
-        if (file != nullptr) std::fclose(file);
+    ~MapFile() {
+        if (file != nullptr)
+            std::fclose(file);
     }
     MapFile(const MapFile &) = delete;
     MapFile &operator=(const MapFile &) = delete;
@@ -26,14 +26,15 @@ public:
 
     // The file's length in bytes, or 0 when it cannot be told; the stream is
     // left at its start.
-    int64_t size()
-    {
+    int64_t size() {
 #if defined(_WIN32)
-        if (_fseeki64(file, 0, SEEK_END) != 0) return 0;
+        if (_fseeki64(file, 0, SEEK_END) != 0)
+            return 0;
         const int64_t length = _ftelli64(file);
         _fseeki64(file, 0, SEEK_SET);
 #else
-        if (fseeko(file, 0, SEEK_END) != 0) return 0;
+        if (fseeko(file, 0, SEEK_END) != 0)
+            return 0;
         const int64_t length = ftello(file);
         fseeko(file, 0, SEEK_SET);
 #endif
@@ -41,34 +42,32 @@ public:
     }
 
     // Reads a little-endian int32 into value; on a short read value is kept.
-    bool readInt32(int32_t &value)
-    {
+    bool readInt32(int32_t &value) {
         unsigned char bytes[4];
-        if (std::fread(bytes, 1, 4, file) != 4) return false;
+        if (std::fread(bytes, 1, 4, file) != 4)
+            return false;
         value = static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
                                      uint32_t{bytes[3]} << 24);
         return true;
     }
 
-    void readByte(uint8_t &value)
-    {
+    void readByte(uint8_t &value) {
         const int c = std::fgetc(file);
-        if (c != EOF) value = static_cast<uint8_t>(c);
+        if (c != EOF)
+            value = static_cast<uint8_t>(c);
     }
 
 private:
     std::FILE *file;
 };
 
-int64_t recordsHeld(int64_t bytes, int64_t recordSize)
-{
+int64_t recordsHeld(int64_t bytes, int64_t recordSize) {
     return bytes <= 0 ? 0 : (bytes + recordSize - 1) / recordSize;
 }
 
 }  // namespace
 
-Map::~Map()
-{
+Map::~Map() {
     releaseTiles();
     if (data != nullptr) {
         delete[] data->objects;
@@ -76,20 +75,21 @@ Map::~Map()
     }
 }
 
-void Map::releaseTiles()
-{
-    if (data == nullptr || data->tileRows == nullptr) return;
+void Map::releaseTiles() {
+    if (data == nullptr || data->tileRows == nullptr)
+        return;
     delete[] data->tileRows[0];
     delete[] data->tileRows;
     data->tileRows = nullptr;
 }
 
-bool Map::load(const char *path, SpriteLibrary &library)
-{
-    if (data == nullptr) return false;
+bool Map::load(const char *path, SpriteLibrary &library) {
+    if (data == nullptr)
+        return false;
     releaseTiles();
     MapFile file(path);
-    if (!file.isOpen()) return false;
+    if (!file.isOpen())
+        return false;
     delete[] data->objects;
     data->objects = nullptr;
 
@@ -101,11 +101,13 @@ bool Map::load(const char *path, SpriteLibrary &library)
 
     // Counts are cut to the records the file's bytes reach (a partial record
     // counts), so every allocation stays within a small multiple of its size.
-    data->objectCount = static_cast<int32_t>(std::min<int64_t>(data->objectCount, recordsHeld(bytesLeft, objectRecordSize)));
+    data->objectCount =
+        static_cast<int32_t>(std::min<int64_t>(data->objectCount, recordsHeld(bytesLeft, objectRecordSize)));
     const int32_t objectCount = std::max(data->objectCount, 0);
     if (objectCount > 0) {
         data->objects = new (std::nothrow) MapObject[objectCount]();
-        if (data->objects == nullptr) data->objectCount = 0;
+        if (data->objects == nullptr)
+            data->objectCount = 0;
     }
     bytesLeft -= objectRecordSize * objectCount;
 
@@ -126,7 +128,8 @@ bool Map::load(const char *path, SpriteLibrary &library)
             delete[] tiles;
             data->sizeY = 0;
         } else {
-            for (int32_t y = 0; y < data->sizeY; ++y) data->tileRows[y] = tiles + int64_t{y} * data->sizeX;
+            for (int32_t y = 0; y < data->sizeY; ++y)
+                data->tileRows[y] = tiles + int64_t{y} * data->sizeX;
         }
     }
 
@@ -134,7 +137,8 @@ bool Map::load(const char *path, SpriteLibrary &library)
     MapObject unkept{};
     for (int32_t i = 0; i < objectCount; ++i) {
         MapObject &object = data->objects != nullptr ? data->objects[i] : unkept;
-        if (file.readInt32(object.sprite)) ++objectsRead;
+        if (file.readInt32(object.sprite))
+            ++objectsRead;
         file.readInt32(object.x);
         file.readInt32(object.y);
         file.readInt32(object.extentX);
@@ -146,7 +150,8 @@ bool Map::load(const char *path, SpriteLibrary &library)
         for (int32_t y = 0; y < data->sizeY; ++y) {
             for (int32_t x = 0; x < data->sizeX; ++x) {
                 MapTile &tile = data->tileRows[y][x];
-                if (file.readInt32(tile.sprite)) ++tilesRead;
+                if (file.readInt32(tile.sprite))
+                    ++tilesRead;
                 file.readByte(tile.attribute);
             }
         }
@@ -155,22 +160,25 @@ bool Map::load(const char *path, SpriteLibrary &library)
     resolveSprites(library);
 
     // What the file did not supply is a prefix's remainder: no sprite there.
-    for (int32_t i = objectsRead; i < data->objectCount; ++i) data->objects[i].sprite = -1;
+    for (int32_t i = objectsRead; i < data->objectCount; ++i)
+        data->objects[i].sprite = -1;
     if (data->tileRows != nullptr) {
         MapTile *tiles = data->tileRows[0];
         const int64_t tileCount = int64_t{data->sizeX} * data->sizeY;
-        for (int64_t i = tilesRead; i < tileCount; ++i) tiles[i].sprite = -1;
+        for (int64_t i = tilesRead; i < tileCount; ++i)
+            tiles[i].sprite = -1;
     }
     return true;
 }
 
-void Map::resolveSprites(SpriteLibrary &library)
-{
-    if (data == nullptr) return;
+void Map::resolveSprites(SpriteLibrary &library) {
+    if (data == nullptr)
+        return;
     for (int32_t i = 0; i < data->objectCount && data->objects != nullptr; ++i) {
         data->objects[i].sprite = library.indexOfSprite(data->objects[i].sprite);
     }
-    if (data->tileRows == nullptr) return;
+    if (data->tileRows == nullptr)
+        return;
     for (int32_t y = 0; y < data->sizeY; ++y) {
         for (int32_t x = 0; x < data->sizeX; ++x) {
             data->tileRows[y][x].sprite = library.indexOfSprite(data->tileRows[y][x].sprite);

@@ -2,8 +2,7 @@
 
 #include <limits>
 
-MapView::MapView()
-{
+MapView::MapView() {
     for (int32_t r = 0; r < tileHeight / 2; ++r) {
         leftEdge[r] = static_cast<int8_t>(18 - 2 * r);
         rightEdge[r] = static_cast<int8_t>(21 + 2 * r);
@@ -14,8 +13,7 @@ MapView::MapView()
 
 // One half-row: tile (firstX + k, firstY + k) has its cell corner at
 // (screenX + 40 k, screenY). 64-bit positions keep a far-off centre exact.
-void MapView::drawHalfRow(int64_t firstX, int64_t firstY, int64_t screenX, int64_t screenY)
-{
+void MapView::drawHalfRow(int64_t firstX, int64_t firstY, int64_t screenX, int64_t screenY) {
     const int64_t sizeX = map->sizeX;
     const int64_t sizeY = map->sizeY;
     for (int64_t k = -1; k <= 2 * int64_t{radiusX}; ++k) {
@@ -28,9 +26,9 @@ void MapView::drawHalfRow(int64_t firstX, int64_t firstY, int64_t screenX, int64
     }
 }
 
-bool MapView::draw()
-{
-    if (map == nullptr || objects == nullptr || drawSprite == nullptr) return true;
+bool MapView::draw() {
+    if (map == nullptr || objects == nullptr || drawSprite == nullptr)
+        return true;
 
     const int64_t x0 = centerX, y0 = centerY, rx = radiusX, ry = radiusY;
     const int64_t cx = screenCenterX, cy = screenCenterY;
@@ -45,7 +43,8 @@ bool MapView::draw()
         }
     }
 
-    if (objects->busy || objects->count < 1) return true;
+    if (objects->busy || objects->count < 1)
+        return true;
     // An object millions of tiles away lies at a position that 32 bits (plus a
     // sprite's 16-bit offsets) cannot hold; it could never be seen, so skip it.
     constexpr int64_t reach = std::numeric_limits<int32_t>::max() / 2;
@@ -55,27 +54,27 @@ bool MapView::draw()
         const int64_t dy = node->y - y0;
         const int64_t sx = cx + 20 * (dx + dy);
         const int64_t sy = cy + 10 * (dx - dy);
-        if (sx < -reach || sx > reach || sy < -reach || sy > reach) continue;
+        if (sx < -reach || sx > reach || sy < -reach || sy > reach)
+            continue;
         drawSprite(node->sprite, static_cast<int32_t>(sx), static_cast<int32_t>(sy));
     }
     return true;
 }
 
-static int64_t floorDiv(int64_t value, int64_t divisor)
-{
+static int64_t floorDiv(int64_t value, int64_t divisor) {
     const int64_t quotient = value / divisor;
     return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
 }
 
-static int32_t saturate(int64_t value)
-{
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+static int32_t saturate(int64_t value) {
+    if (value < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(value);
 }
 
-MapPoint MapView::pick(int32_t sx, int32_t sy) const
-{
+MapPoint MapView::pick(int32_t sx, int32_t sy) const {
     const int64_t fromLeft = int64_t{sx} - screenCenterX + tileWidth / 2;
     const int64_t fromTop = int64_t{sy} - screenCenterY + tileHeight / 2;
     const int64_t a = floorDiv(fromLeft, tileWidth);
@@ -85,9 +84,15 @@ MapPoint MapView::pick(int32_t sx, int32_t sy) const
     int64_t dx = a + b;
     int64_t dy = a - b;
     if (px < leftEdge[py]) {
-        if (py <= 10) --dx; else --dy;
+        if (py <= 10)
+            --dx;
+        else
+            --dy;
     } else if (px > rightEdge[py]) {
-        if (py <= 10) ++dy; else ++dx;
+        if (py <= 10)
+            ++dy;
+        else
+            ++dx;
     }
     return MapPoint{saturate(centerX + dx), saturate(centerY + dy)};
 }

@@ -4,18 +4,15 @@
 
 // Footprint corners wrap around like the 32-bit values they are, so hostile
 // map values give some order instead of undefined behaviour.
-static int32_t wrapAdd(int32_t a, int32_t b)
-{
+static int32_t wrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-static int32_t wrapSub(int32_t a, int32_t b)
-{
+static int32_t wrapSub(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
-bool footprintInFrontOf(const ObjectNode &a, const ObjectNode &b)
-{
+bool footprintInFrontOf(const ObjectNode &a, const ObjectNode &b) {
     const int32_t aFrontX = wrapAdd(a.x, a.elevation);
     const int32_t aBackX = wrapSub(aFrontX, a.extentX);
     const int32_t aFrontY = wrapSub(a.y, a.elevation);
@@ -25,24 +22,27 @@ bool footprintInFrontOf(const ObjectNode &a, const ObjectNode &b)
     const int32_t bFrontY = wrapSub(b.y, b.elevation);
     const int32_t bBackY = wrapAdd(bFrontY, b.extentY);
 
-    if (bFrontX <= aFrontX && bFrontY >= aFrontY) return true;
-    if (bFrontX <= aBackX && bFrontY >= aBackY) return true;
-    if (aFrontX <= bFrontX && aFrontY >= bFrontY) return false;
-    if (aFrontX <= bBackX && aFrontY >= bBackY) return false;
-    if (bFrontX > aFrontX && bFrontY <= aBackY) return false;
+    if (bFrontX <= aFrontX && bFrontY >= aFrontY)
+        return true;
+    if (bFrontX <= aBackX && bFrontY >= aBackY)
+        return true;
+    if (aFrontX <= bFrontX && aFrontY >= bFrontY)
+        return false;
+    if (aFrontX <= bBackX && aFrontY >= bBackY)
+        return false;
+    if (bFrontX > aFrontX && bFrontY <= aBackY)
+        return false;
     return bFrontY >= aFrontY || bFrontX < aBackX;
 }
 
-ObjectList::~ObjectList()
-{
+ObjectList::~ObjectList() {
     clear();
 }
 
-bool ObjectList::append(const MapObject &object)
-{
+bool ObjectList::append(const MapObject &object) {
     busy = true;
-    ObjectNode *node = new (std::nothrow) ObjectNode{object.sprite, object.x, object.y, object.extentX,
-                                                     object.extentY, object.elevation, nullptr, nullptr};
+    ObjectNode *node = new (std::nothrow) ObjectNode{object.sprite,  object.x,         object.y, object.extentX,
+                                                     object.extentY, object.elevation, nullptr,  nullptr};
     if (node == nullptr) {
         busy = false;
         return true;
@@ -59,15 +59,14 @@ bool ObjectList::append(const MapObject &object)
     return true;
 }
 
-bool ObjectList::insert(const MapObject &object)
-{
+bool ObjectList::insert(const MapObject &object) {
     append(object);
     return sort();
 }
 
-void ObjectList::clear()
-{
-    if (count == 0) return;
+void ObjectList::clear() {
+    if (count == 0)
+        return;
     busy = true;
     ObjectNode *node = first;
     for (int32_t i = 0; i < count && node != nullptr; ++i) {
@@ -82,8 +81,7 @@ void ObjectList::clear()
 }
 
 // Swaps the chain places of two nodes, `earlier` standing before `later`.
-void ObjectList::exchange(ObjectNode *earlier, ObjectNode *later)
-{
+void ObjectList::exchange(ObjectNode *earlier, ObjectNode *later) {
     ObjectNode *before = earlier->prev;
     ObjectNode *after = later->next;
     if (earlier->next == later) {
@@ -99,32 +97,40 @@ void ObjectList::exchange(ObjectNode *earlier, ObjectNode *later)
     }
     later->prev = before;
     earlier->next = after;
-    if (before != nullptr) before->next = later; else first = later;
-    if (after != nullptr) after->prev = earlier; else last = earlier;
+    if (before != nullptr)
+        before->next = later;
+    else
+        first = later;
+    if (after != nullptr)
+        after->prev = earlier;
+    else
+        last = earlier;
 }
 
-bool ObjectList::sort()
-{
-    if (count == 0) return true;
+bool ObjectList::sort() {
+    if (count == 0)
+        return true;
     busy = true;
     ObjectNode *start = first;
     for (int32_t i = 0; i < count - 1 && start != nullptr; ++i) {
         ObjectNode *best = start;
         for (ObjectNode *cur = start; cur != nullptr; cur = cur->next) {
-            if (!inFrontOf(*cur, *best)) best = cur;
+            if (!inFrontOf(*cur, *best))
+                best = cur;
         }
-        if (best != start) exchange(start, best);
+        if (best != start)
+            exchange(start, best);
         start = best->next;
     }
     busy = false;
     return true;
 }
 
-bool ObjectList::rebuild()
-{
+bool ObjectList::rebuild() {
     clear();
     if (map != nullptr) {
-        for (int32_t i = 0; i < map->objectCount && map->objects != nullptr; ++i) insert(map->objects[i]);
+        for (int32_t i = 0; i < map->objectCount && map->objects != nullptr; ++i)
+            insert(map->objects[i]);
         delete[] map->objects;
         map->objects = nullptr;
         map->objectCount = 0;

@@ -8,8 +8,7 @@ Display g_display;
 // The display's teardown is registered right after its construction, so it
 // runs at exit after the destructors of every global below: the sprite
 // library releases its surfaces before the DirectDraw object goes.
-static void releaseDisplay()
-{
+static void releaseDisplay() {
     g_display.releaseInterfaces();
 }
 [[maybe_unused]] static const int displayTeardownRegistered = std::atexit(releaseDisplay);

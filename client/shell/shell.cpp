@@ -12,8 +12,7 @@ constexpr char mapPath[] = "maps/test.map";
 
 }  // namespace
 
-HWND createMainWindow(HINSTANCE instance)
-{
+HWND createMainWindow(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof(WNDCLASSEXA);
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
@@ -26,13 +25,13 @@ HWND createMainWindow(HINSTANCE instance)
 
     HWND window = CreateWindowExA(0, windowClassName, "Client", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                   GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) std::exit(-1);
+    if (window == nullptr)
+        std::exit(-1);
     ShowWindow(window, SW_SHOWMAXIMIZED);
     return window;
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEMOVE:
         g_mouseX = static_cast<int32_t>(lParam & 0xFFFF);
@@ -46,20 +45,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
+        if (wParam == VK_ESCAPE)
+            PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
-    case WM_CLOSE:
-        PostQuitMessage(0);
-        return 0;
-    case WM_ERASEBKGND:
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_CLOSE: PostQuitMessage(0); return 0;
+    case WM_ERASEBKGND: return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 
-bool setupDisplay(HWND window)
-{
+bool setupDisplay(HWND window) {
     g_display.bitDepth = 16;
     g_display.screenWidth = 640;
     g_display.screenHeight = 480;
@@ -70,14 +65,15 @@ bool setupDisplay(HWND window)
     return g_display.initialize(window);
 }
 
-bool setupScene()
-{
+bool setupScene() {
     g_spriteLibrary.display = &g_display;
-    if (!g_spriteLibrary.loadSprites(spriteLibraryPath)) return false;
+    if (!g_spriteLibrary.loadSprites(spriteLibraryPath))
+        return false;
 
     g_mapData = MapData{};
     g_map.data = &g_mapData;
-    if (!g_map.load(mapPath, g_spriteLibrary)) return false;
+    if (!g_map.load(mapPath, g_spriteLibrary))
+        return false;
 
     g_objectList.map = &g_mapData;
     g_objectList.rebuild();
@@ -94,24 +90,23 @@ bool setupScene()
     return true;
 }
 
-bool runFrame()
-{
+bool runFrame() {
     // A display that failed to initialise has no surfaces to draw through; a
     // view the scene setup did not finish draws nothing.
-    if (!g_display.initialized) return false;
+    if (!g_display.initialized)
+        return false;
     g_display.clearBackBuffer(0);
     g_mapView.draw();
     return g_display.present();
 }
 
-bool drawViewSprite(int32_t sprite, int32_t x, int32_t y)
-{
-    if (sprite < 0 || static_cast<size_t>(sprite) >= g_spriteLibrary.entries.size()) return false;
+bool drawViewSprite(int32_t sprite, int32_t x, int32_t y) {
+    if (sprite < 0 || static_cast<size_t>(sprite) >= g_spriteLibrary.entries.size())
+        return false;
     return g_spriteLibrary.entries[static_cast<size_t>(sprite)].drawAt(g_display, &g_backBuffer, x, y);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
-{
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND window = createMainWindow(instance);
     setupDisplay(window);
     setupScene();
@@ -119,7 +114,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     MSG message{};
     for (;;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (GetMessageA(&message, nullptr, 0, 0) == 0) break;
+            if (GetMessageA(&message, nullptr, 0, 0) == 0)
+                break;
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }

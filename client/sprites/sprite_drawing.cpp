@@ -1,7 +1,6 @@
 #include "client/sprites/sprite_library.h"
 
-bool SpriteEntry::drawAt(Display &display, IDirectDrawSurface7 *const *target, int x, int y) const
-{
+bool SpriteEntry::drawAt(Display &display, IDirectDrawSurface7 *const *target, int x, int y) const {
     if (frames.empty() || !frames[0].surface)
         return true;
     const SpriteFrame &frame = frames[0];

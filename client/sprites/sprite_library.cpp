@@ -13,9 +13,8 @@ constexpr size_t kMaxFramePixels = size_t(4096) * 4096;
 
 // Converts whole stored pixels from the start of the block, as many as the
 // block holds and the buffer takes. Pixels not converted stay 0.
-void convertPixels(const uint8_t *stored, int32_t storedSize, int bitsPerPixel, uint8_t *buffer,
-                   size_t pixelCount, int displayBytes)
-{
+void convertPixels(const uint8_t *stored, int32_t storedSize, int bitsPerPixel, uint8_t *buffer, size_t pixelCount,
+                   int displayBytes) {
     if (!stored || storedSize <= 0 || (bitsPerPixel != 16 && bitsPerPixel != 24))
         return;
     const size_t storedBytes = size_t(bitsPerPixel / 8);
@@ -38,17 +37,15 @@ void convertPixels(const uint8_t *stored, int32_t storedSize, int bitsPerPixel, 
     }
 }
 
-bool hasFrameArrays(const SpriteRecord &sprite)
-{
-    return sprite.frameTags && sprite.width && sprite.height && sprite.originX && sprite.originY &&
-           sprite.offsetX && sprite.offsetY && sprite.spare1 && sprite.spare2 && sprite.extraSize &&
-           sprite.extraData && sprite.pixelSize && sprite.pixelData;
+bool hasFrameArrays(const SpriteRecord &sprite) {
+    return sprite.frameTags && sprite.width && sprite.height && sprite.originX && sprite.originY && sprite.offsetX &&
+           sprite.offsetY && sprite.spare1 && sprite.spare2 && sprite.extraSize && sprite.extraData &&
+           sprite.pixelSize && sprite.pixelData;
 }
 
-} // namespace
+}  // namespace
 
-bool SpriteEntry::createFrames(Display &display, const SpriteRecord &sprite)
-{
+bool SpriteEntry::createFrames(Display &display, const SpriteRecord &sprite) {
     translucent = sprite.hasOptionalBlock;
     if (sprite.frameCount == 0)
         return true;
@@ -62,15 +59,14 @@ bool SpriteEntry::createFrames(Display &display, const SpriteRecord &sprite)
 
     std::vector<uint8_t> buffer;
     for (int i = 0; i < sprite.frameCount; ++i) {
-        SpriteFrame frame = {sprite.frameTags[i], sprite.width[i],     sprite.height[i],
-                             sprite.originX[i],   sprite.originY[i],   sprite.offsetX[i],
-                             sprite.offsetY[i],   sprite.spare1[i],    sprite.spare2[i],
-                             sprite.extraSize[i], sprite.extraData[i], nullptr};
+        SpriteFrame frame = {sprite.frameTags[i], sprite.width[i],     sprite.height[i],    sprite.originX[i],
+                             sprite.originY[i],   sprite.offsetX[i],   sprite.offsetY[i],   sprite.spare1[i],
+                             sprite.spare2[i],    sprite.extraSize[i], sprite.extraData[i], nullptr};
         const size_t pixelCount = size_t(frame.width) * frame.height;
         if (pixelCount != 0 && pixelCount <= kMaxFramePixels) {
             buffer.assign(pixelCount * size_t(displayBytes), 0);
-            convertPixels(sprite.pixelData[i], sprite.pixelSize[i], sprite.bitsPerPixel, buffer.data(),
-                          pixelCount, displayBytes);
+            convertPixels(sprite.pixelData[i], sprite.pixelSize[i], sprite.bitsPerPixel, buffer.data(), pixelCount,
+                          displayBytes);
             frame.surface = display.createSurface(frame.width, frame.height, buffer.data());
             if (frame.surface)
                 display.setColorKey(&frame.surface, 0);
@@ -80,13 +76,11 @@ bool SpriteEntry::createFrames(Display &display, const SpriteRecord &sprite)
     return true;
 }
 
-SpriteLibrary::SpriteLibrary()
-{
+SpriteLibrary::SpriteLibrary() {
     g_spriteModule.load();
 }
 
-SpriteLibrary::~SpriteLibrary()
-{
+SpriteLibrary::~SpriteLibrary() {
     // The module goes first; names and extraData dangle from here on.
     g_spriteModule.release();
     for (SpriteEntry &entry : entries) {
@@ -103,8 +97,7 @@ SpriteLibrary::~SpriteLibrary()
     std::vector<int32_t>().swap(spriteIds);
 }
 
-bool SpriteLibrary::loadSprites(const char *path)
-{
+bool SpriteLibrary::loadSprites(const char *path) {
     if (!display || !g_spriteModule.loadSpriteLibrary)
         return false;
     SpriteLibraryRecord record = {};
@@ -128,8 +121,7 @@ bool SpriteLibrary::loadSprites(const char *path)
     return true;
 }
 
-int32_t SpriteLibrary::indexOfSprite(int32_t id) const
-{
+int32_t SpriteLibrary::indexOfSprite(int32_t id) const {
     for (size_t position = 0; position < spriteIds.size(); ++position) {
         if (spriteIds[position] == id)
             return int32_t(position);

@@ -34,8 +34,8 @@ struct SpriteFrame {
     uint16_t spare1;
     uint16_t spare2;
     int32_t extraSize;
-    uint8_t *extraData;             // module memory, borrowed
-    IDirectDrawSurface7 *surface;   // null when it could not be made
+    uint8_t *extraData;            // module memory, borrowed
+    IDirectDrawSurface7 *surface;  // null when it could not be made
 };
 
 struct SpriteEntry {
@@ -79,16 +79,14 @@ public:
 
 // One stored 16-bit pixel (b0 stored first) as a 5-6-5 display word, low byte
 // first. Green's lowest bit is 0; the spare bit lands in the top green bit.
-inline void convert16To16(uint8_t b0, uint8_t b1, uint8_t *out)
-{
+inline void convert16To16(uint8_t b0, uint8_t b1, uint8_t *out) {
     out[0] = uint8_t((b1 & 0xC0) | (b0 >> 3));
     out[1] = uint8_t((b0 & 0x07) | (b1 << 2));
 }
 
 // One stored 16-bit pixel as the blue, green and red bytes of a 32-bit
 // display pixel; the spare bit lands in bit 2 of red.
-inline void convert16To32(uint8_t b0, uint8_t b1, uint8_t *out)
-{
+inline void convert16To32(uint8_t b0, uint8_t b1, uint8_t *out) {
     out[0] = uint8_t(b0 & 0xF8);
     out[1] = uint8_t(((b0 & 0x07) << 5) | ((b1 >> 3) & 0x18));
     out[2] = uint8_t(b1 << 2);
@@ -96,8 +94,7 @@ inline void convert16To32(uint8_t b0, uint8_t b1, uint8_t *out)
 
 // One stored 24-bit pixel as a 5-6-5 display word, low byte first: the top
 // 5, 6 and 5 bits of red, green and blue.
-inline void convert24To16(uint8_t blue, uint8_t green, uint8_t red, uint8_t *out)
-{
+inline void convert24To16(uint8_t blue, uint8_t green, uint8_t red, uint8_t *out) {
     uint16_t word = uint16_t((red & 0xF8) << 8 | (green & 0xFC) << 3 | blue >> 3);
     out[0] = uint8_t(word);
     out[1] = uint8_t(word >> 8);

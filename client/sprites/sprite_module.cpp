@@ -8,15 +8,13 @@ namespace {
 // to and from without a cast warning.
 using AnyProc = void (*)();
 
-AnyProc lookUp(HMODULE module, const char *name)
-{
+AnyProc lookUp(HMODULE module, const char *name) {
     return reinterpret_cast<AnyProc>(GetProcAddress(module, name));
 }
 
-} // namespace
+}  // namespace
 
-bool SpriteModule::load()
-{
+bool SpriteModule::load() {
     moduleHandle = LoadLibraryA("Vornak");
     if (!moduleHandle)
         return false;
@@ -27,8 +25,7 @@ bool SpriteModule::load()
     return true;
 }
 
-bool SpriteModule::release()
-{
+bool SpriteModule::release() {
     if (!moduleHandle)
         return false;
     FreeLibrary(moduleHandle);

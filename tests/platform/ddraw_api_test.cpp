@@ -44,15 +44,23 @@ TEST_F(BltFast, CopiesTheRectangleToThePositionButNeverClips) {
     RECT rect = {1, 0, 3, 2};
     ASSERT_EQ(target->BltFast(2, 1, source, &rect, DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT), DD_OK);
     EXPECT_EQ(readPixels(target, 4, 3), (Pixels{0, 0, 0, 0, 0, 0, 0x2222, 0x3333, 0, 0, 0x5555, 0x6666}));
-    ASSERT_EQ(target->BltFast(1, 1, source, nullptr, DDBLTFAST_WAIT), DD_OK);   // touching the far edges fits
+    ASSERT_EQ(target->BltFast(1, 1, source, nullptr, DDBLTFAST_WAIT), DD_OK);  // touching the far edges fits
     const Pixels drawn = {0, 0, 0, 0, 0, 0x1111, 0x2222, 0x3333, 0, 0x4444, 0x5555, 0x6666};
     EXPECT_EQ(readPixels(target, 4, 3), drawn);
     // A bad rectangle: DDERR_INVALIDRECT, and nothing drawn.
-    struct { RECT rect; DWORD x, y; const char *what; } cases[] = {
-        {{1, 0, 1, 2}, 0, 0, "empty source"},                {{2, 0, 1, 2}, 0, 0, "inverted source"},
-        {{0, 1, 3, 0}, 0, 0, "inverted source rows"},        {{-1, 0, 2, 2}, 0, 0, "source left of the surface"},
-        {{0, 0, 4, 2}, 0, 0, "source wider than the surface"}, {{0, 0, 3, 3}, 0, 0, "source taller than the surface"},
-        {{0, 0, 3, 2}, 2, 0, "destination past the right edge"}, {{0, 0, 3, 2}, 0, 2, "destination past the bottom"},
+    struct {
+        RECT rect;
+        DWORD x, y;
+        const char *what;
+    } cases[] = {
+        {{1, 0, 1, 2}, 0, 0, "empty source"},
+        {{2, 0, 1, 2}, 0, 0, "inverted source"},
+        {{0, 1, 3, 0}, 0, 0, "inverted source rows"},
+        {{-1, 0, 2, 2}, 0, 0, "source left of the surface"},
+        {{0, 0, 4, 2}, 0, 0, "source wider than the surface"},
+        {{0, 0, 3, 3}, 0, 0, "source taller than the surface"},
+        {{0, 0, 3, 2}, 2, 0, "destination past the right edge"},
+        {{0, 0, 3, 2}, 0, 2, "destination past the bottom"},
         {{0, 0, 3, 2}, (DWORD)-1, 0, "destination left of the surface"},
     };
     for (auto &c : cases) {
@@ -66,10 +74,24 @@ using ColorKeys = DirectDrawTest;
 TEST_F(ColorKeys, OnlyTheExactKeyValueIsSkipped) {
     const int noKey = -1, keyed = DDBLTFAST_SRCCOLORKEY;
     // Each source row is drawn over 0x9000, 0x9001, ... (32 bits: 0x900000, ...).
-    struct { int bits, low, high, flags; Pixels source, expected; const char *what; } cases[] = {
-        {16, 0, 0, keyed, {0x0000, 0xF800, 0x0001, 0x07E0, 0x0000, 0xFFFF},
-         {0x9000, 0xF800, 0x0001, 0x07E0, 0x9004, 0xFFFF}, "key 0 keeps the target where the sprite is empty"},
-        {32, 0, 0, keyed, {0xAB000000, 0x00000001, 0xFF000001}, {0x00900000, 0x00000001, 0xFF000001},
+    struct {
+        int bits, low, high, flags;
+        Pixels source, expected;
+        const char *what;
+    } cases[] = {
+        {16,
+         0,
+         0,
+         keyed,
+         {0x0000, 0xF800, 0x0001, 0x07E0, 0x0000, 0xFFFF},
+         {0x9000, 0xF800, 0x0001, 0x07E0, 0x9004, 0xFFFF},
+         "key 0 keeps the target where the sprite is empty"},
+        {32,
+         0,
+         0,
+         keyed,
+         {0xAB000000, 0x00000001, 0xFF000001},
+         {0x00900000, 0x00000001, 0xFF000001},
          "32 bits: the unused top byte is ignored"},
         {16, 0, 0, DDBLTFAST_NOCOLORKEY, {0x0000, 0x1234}, {0x0000, 0x1234}, "without the flag all is copied"},
         {16, 0x11, 0x02, keyed, {0x0010, 0x0011, 0x0012}, {0x0010, 0x9001, 0x0012}, "high below low collapses to low"},
@@ -106,7 +128,7 @@ TEST_F(ColorKeys, EveryPixelOfWideRowsIsKeyedAtBothDepths) {
             Pixels picture, background, expected;
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < width + 2; ++x) {
-                    uint32_t drawn = key + (uint32_t)((x + y) % 3) - 1;   // key - 1, key, key + 1
+                    uint32_t drawn = key + (uint32_t)((x + y) % 3) - 1;  // key - 1, key, key + 1
                     if (x >= 1 && x <= width)
                         picture.push_back(drawn);
                     background.push_back((bits == 16 ? 0x1000u : 0x00100000u) + (uint32_t)background.size());
@@ -174,7 +196,7 @@ TEST(CreateSurface, CountsReferencesAsComAndRefusesWhatDirectDrawRefuses) {
     ASSERT_EQ(first->QueryInterface(IID_IDirectDraw7, reinterpret_cast<void **>(&directDraw)), DD_OK);
     EXPECT_EQ(directDraw->AddRef(), 2u);
     EXPECT_EQ(directDraw->Release(), 1u);
-    EXPECT_EQ(first->Release(), 0u);   // the two interfaces count apart
+    EXPECT_EQ(first->Release(), 0u);  // the two interfaces count apart
     EXPECT_EQ(createPrimary(directDraw, DDSD_CAPS, DDSCAPS_PRIMARYSURFACE, &refused), DDERR_NOCOOPERATIVELEVELSET);
     ASSERT_EQ(directDraw->SetCooperativeLevel(testWindow(), DDSCL_NORMAL), DD_OK);
     EXPECT_EQ(createPrimary(directDraw, DDSD_CAPS | DDSD_BACKBUFFERCOUNT, flipComplex, &refused),
@@ -230,11 +252,11 @@ TEST(FullScreen, TheModeTheFlippingChainAndFlip) {
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(readPixels(primary, 3, 2), picture3x2);
     EXPECT_EQ(readPixels(back, 3, 2), front);
-    EXPECT_EQ(back->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);   // Flip is for the front buffer only
+    EXPECT_EQ(back->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);  // Flip is for the front buffer only
     // The back buffer before its front buffer, which destroys the whole chain.
     back->Release();
     primary->Release();
     directDraw->Release();
 }
 
-} // namespace
+}  // namespace

@@ -11,7 +11,8 @@
 
 namespace {
 
-template <typename Proc> Proc procedure(HMODULE module, const char *name) {
+template <typename Proc>
+Proc procedure(HMODULE module, const char *name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
@@ -31,11 +32,11 @@ TEST(LibraryLoading, FindsTheModuleBesideTheProgramByBareNameAndNothingElse) {
     sprite.frameCount = 3;
     SpriteLibraryRecord library = {};
     library.spriteCount = 2;
-    EXPECT_EQ(std::make_tuple(save(&sprite, "three"), save(&sprite, "two"), load(&sprite, "x"),
-                              saveLibrary(&library, "x")),
-              std::make_tuple(true, false, true, true));
+    EXPECT_EQ(
+        std::make_tuple(save(&sprite, "three"), save(&sprite, "two"), load(&sprite, "x"), saveLibrary(&library, "x")),
+        std::make_tuple(true, false, true, true));
     EXPECT_EQ(sprite.tag, 0x5A5Au);
     EXPECT_TRUE(FreeLibrary(module));
 }
 
-} // namespace
+}  // namespace

@@ -221,16 +221,22 @@ TEST_F(Script, ABadScriptIsReportedAndClosesTheWindow) {
 }
 
 TEST(Viewport, WholeFactorCentredElseAspectPreservedAndMappedBackClamped) {
-    struct { int windowWidth, windowHeight; std::tuple<int, int, int, int> fitted; } cases[] = {
-        {640, 480, {0, 0, 640, 480}},   {1920, 1080, {320, 60, 1280, 960}}, {1366, 768, {363, 144, 640, 480}},
-        {600, 400, {33, 0, 533, 400}}, {320, 480, {0, 120, 320, 240}}};
+    struct {
+        int windowWidth, windowHeight;
+        std::tuple<int, int, int, int> fitted;
+    } cases[] = {{640, 480, {0, 0, 640, 480}},
+                 {1920, 1080, {320, 60, 1280, 960}},
+                 {1366, 768, {363, 144, 640, 480}},
+                 {600, 400, {33, 0, 533, 400}},
+                 {320, 480, {0, 120, 320, 240}}};
     for (auto &c : cases) {
         standin::Viewport v = standin::fitPicture(c.windowWidth, c.windowHeight, 640, 480);
         EXPECT_EQ(std::make_tuple(v.x, v.y, v.width, v.height), c.fitted) << c.windowWidth << "x" << c.windowHeight;
     }
     standin::Viewport viewport = standin::fitPicture(1920, 1080, 640, 480);
-    struct { int windowX, windowY, pictureX, pictureY; } points[] = {
-        {320 + 21, 60 + 41, 10, 20}, {0, 0, 0, 0}, {1919, 1079, 639, 479}};
+    struct {
+        int windowX, windowY, pictureX, pictureY;
+    } points[] = {{320 + 21, 60 + 41, 10, 20}, {0, 0, 0, 0}, {1919, 1079, 639, 479}};
     for (auto &p : points) {
         int x = -1, y = -1;
         standin::windowToPicture(viewport, 640, 480, p.windowX, p.windowY, &x, &y);
@@ -238,4 +244,4 @@ TEST(Viewport, WholeFactorCentredElseAspectPreservedAndMappedBackClamped) {
     }
 }
 
-} // namespace
+}  // namespace

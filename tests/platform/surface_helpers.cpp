@@ -42,7 +42,7 @@ std::vector<uint32_t> access(IDirectDrawSurface7 *surface, int width, int height
     return pixels;
 }
 
-} // namespace
+}  // namespace
 
 HWND makeWindow(const char *className) {
     WNDCLASSEXA windowClass = {};
@@ -105,4 +105,4 @@ std::vector<uint32_t> readPixels(IDirectDrawSurface7 *surface, int width, int he
     return access(surface, width, height, nullptr);
 }
 
-} // namespace platform_test
+}  // namespace platform_test

@@ -15,7 +15,7 @@ namespace platform_test {
 extern std::vector<MSG> handled;
 // Registers a window class of this name and makes a hidden 640x480 popup of it.
 HWND makeWindow(const char *className);
-HWND testWindow();   // one such window, made once per process
+HWND testWindow();  // one such window, made once per process
 
 // A DirectDraw object as IDirectDraw7 at this cooperative level on the window
 // (testWindow() when null), or null.
@@ -26,7 +26,8 @@ IDirectDrawSurface7 *createSurface(IDirectDraw7 *directDraw, int width, int heig
 HRESULT createPrimary(IDirectDraw7 *directDraw, DWORD flags, DWORD caps, IDirectDrawSurface7 **primary,
                       DWORD backBufferCount = 1);
 
-template <typename T> T sized() {   // a zeroed record with its dwSize set
+template <typename T>
+T sized() {  // a zeroed record with its dwSize set
     T record = {};
     record.dwSize = sizeof(T);
     return record;
@@ -36,6 +37,6 @@ template <typename T> T sized() {   // a zeroed record with its dwSize set
 void writePixels(IDirectDrawSurface7 *surface, int width, int height, const std::vector<uint32_t> &pixels);
 std::vector<uint32_t> readPixels(IDirectDrawSurface7 *surface, int width, int height);
 
-} // namespace platform_test
+}  // namespace platform_test
 
 #endif

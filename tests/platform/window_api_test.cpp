@@ -30,7 +30,7 @@ TEST(Windows, CreationNeedsARegisteredClass) {
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClassHere", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
               nullptr);
     ASSERT_NE(window(), nullptr);
-    EXPECT_FALSE(ShowWindow(window(), SW_SHOWMAXIMIZED));   // it was hidden before
+    EXPECT_FALSE(ShowWindow(window(), SW_SHOWMAXIMIZED));  // it was hidden before
     EXPECT_TRUE(ShowWindow(window(), SW_HIDE));
     EXPECT_TRUE(LoadCursorA(nullptr, IDC_ARROW) && GetStockObject(BLACK_BRUSH));
     EXPECT_TRUE(GetSystemMetrics(SM_CXSCREEN) > 0 && GetSystemMetrics(SM_CYSCREEN) > 0);
@@ -48,7 +48,7 @@ TEST(Messages, ComeOutInTheOrderPostedWithQuitAfterThoseAlreadyQueuedAndUnfilter
     ASSERT_TRUE(PostMessageA(window(), WM_LBUTTONUP, 0, MAKELPARAM(30, 40)));
     MSG msg;
     const auto keyA = std::make_tuple(TRUE, (UINT)WM_KEYDOWN, (WPARAM)'A');
-    EXPECT_EQ(next(msg, PM_NOREMOVE), keyA);   // PM_NOREMOVE leaves it queued
+    EXPECT_EQ(next(msg, PM_NOREMOVE), keyA);  // PM_NOREMOVE leaves it queued
     EXPECT_EQ(next(msg, PM_NOREMOVE), keyA);
     EXPECT_EQ(next(msg), keyA);
     EXPECT_EQ(next(msg), std::make_tuple(TRUE, (UINT)WM_MOUSEMOVE, (WPARAM)0));
@@ -74,7 +74,7 @@ TEST(Messages, TranslatePostsTheCharacterAndDispatchCallsTheProcedure) {
     MSG msg;
     ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
     EXPECT_TRUE(TranslateMessage(&msg));
-    ASSERT_EQ(next(msg), std::make_tuple(TRUE, (UINT)WM_LBUTTONUP, (WPARAM)3));   // posted before the character
+    ASSERT_EQ(next(msg), std::make_tuple(TRUE, (UINT)WM_LBUTTONUP, (WPARAM)3));  // posted before the character
     handled.clear();
     EXPECT_EQ(DispatchMessageA(&msg), 77);
     ASSERT_EQ(handled.size(), 1u);
@@ -84,4 +84,4 @@ TEST(Messages, TranslatePostsTheCharacterAndDispatchCallsTheProcedure) {
     EXPECT_EQ(next(msg, PM_REMOVE), std::make_tuple(FALSE, 0u, (WPARAM)0));
 }
 
-} // namespace
+}  // namespace

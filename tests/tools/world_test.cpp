@@ -43,7 +43,9 @@ bool framePixel(const SpriteRecord &sprite, int frame, int x, int y, Rgb &out) {
     return p[0] || p[1] || (bytes == 3 && p[2]);
 }
 
-bool visible(Rgb c) { return c.r >= 8 || c.g >= 8 || c.b >= 8; }
+bool visible(Rgb c) {
+    return c.r >= 8 || c.g >= 8 || c.b >= 8;
+}
 
 // The view's diamond, row by row, as the viewer's edge tables give it.
 constexpr int kLeftEdge[20] = {18, 16, 14, 12, 10, 8, 6, 4, 2, 0, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18};
@@ -140,9 +142,15 @@ TEST_F(SampleWorld, LibraryHoldsEverySpriteInOrderStandingOnItsOrigin) {
 // Stored layouts: 24-bit pixels are B, G, R; 16-bit ones put blue in the top
 // five bits of the first byte, green across both, red in bits 1..5 of the second.
 TEST(Pack, ChannelsAndRowsSitWhereTheViewerReadsThem) {
-    struct Case { Rgb colour; uint8_t b0, b1; uint16_t word; };
-    const Case rows[] = {{{0, 0, 248}, 0xF8, 0x00, 0x001F}, {{248, 0, 0}, 0x00, 0x3E, 0xF800},
-                         {{0, 248, 0}, 0x07, 0xC0, 0x07C0}, {{8, 16, 24}, 0x18, 0x82, 0x0883},
+    struct Case {
+        Rgb colour;
+        uint8_t b0, b1;
+        uint16_t word;
+    };
+    const Case rows[] = {{{0, 0, 248}, 0xF8, 0x00, 0x001F},
+                         {{248, 0, 0}, 0x00, 0x3E, 0xF800},
+                         {{0, 248, 0}, 0x07, 0xC0, 0x07C0},
+                         {{8, 16, 24}, 0x18, 0x82, 0x0883},
                          {{255, 255, 255}, 0xFF, 0xFE, 0xFFFF}};
     for (const Case &c : rows) {
         uint8_t out[2];
@@ -181,8 +189,7 @@ TEST_F(SampleWorld, TerrainTilesAreShadedDiamonds) {
                     continue;
                 shades.insert(uint32_t(c.r << 16 | c.g << 8 | c.b));
                 if (x >= 19 && x <= 21 && y >= 9 && y <= 11) {
-                    ASSERT_EQ(c, stored(t.key, t.bitsPerPixel))
-                        << t.name << " key pixel " << x << "," << y;
+                    ASSERT_EQ(c, stored(t.key, t.bitsPerPixel)) << t.name << " key pixel " << x << "," << y;
                 }
             }
         EXPECT_GE(shades.size(), 4u) << t.name << " is flat";
@@ -238,8 +245,8 @@ TEST_F(SampleWorld, LandmarksShowTheirKeyColoursAndObjectsOverlap) {
     ASSERT_EQ(tileIds.size(), 64u * 64u);
     for (const TilePlace &t : kLandmarkTiles)
         for (int d = 0; d < 9; ++d)
-            EXPECT_FALSE(objectCovers(320 + 20 * (t.x + t.y) + d % 3 - 1, 240 + 10 * (t.x - t.y) + d / 3 - 1,
-                                      objects.size()))
+            EXPECT_FALSE(
+                objectCovers(320 + 20 * (t.x + t.y) + d % 3 - 1, 240 + 10 * (t.x - t.y) + d / 3 - 1, objects.size()))
                 << "tile " << t.x << "," << t.y;
     for (const ObjectPlace &p : kLandmarkObjects) {
         size_t found = objects.size();

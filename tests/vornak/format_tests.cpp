@@ -30,17 +30,26 @@ Bytes hexBytes(const char *text) {
     return bytes;
 }
 
-bool save(const SpriteRecord &r, const std::string &path) { return SaveSprite(&r, path.c_str()); }
-bool save(const SpriteLibraryRecord &r, const std::string &path) { return SaveSpriteLibrary(&r, path.c_str()); }
-bool loadFrom(SpriteRecord &r, const std::string &path) { return LoadSprite(&r, path.c_str()); }
-bool loadFrom(SpriteLibraryRecord &r, const std::string &path) { return LoadSpriteLibrary(&r, path.c_str()); }
+bool save(const SpriteRecord &r, const std::string &path) {
+    return SaveSprite(&r, path.c_str());
+}
+bool save(const SpriteLibraryRecord &r, const std::string &path) {
+    return SaveSpriteLibrary(&r, path.c_str());
+}
+bool loadFrom(SpriteRecord &r, const std::string &path) {
+    return LoadSprite(&r, path.c_str());
+}
+bool loadFrom(SpriteLibraryRecord &r, const std::string &path) {
+    return LoadSpriteLibrary(&r, path.c_str());
+}
 
 const Bytes kSpriteFile = hexBytes("00 00 00 00 01 00 00 00 10 00 00  00 00 00 00 01 00 01 00 00 00 00 00 00 00 00 00 "
                                    "00 00 00 00  00 00 00 00  02 00 00 00 34 12");
 
 class SpriteFiles : public ::testing::Test {
 protected:
-    template <typename R> Bytes saved(R &&r, const char *name = "out") {  // a record, or a sample's record
+    template <typename R>
+    Bytes saved(R &&r, const char *name = "out") {  // a record, or a sample's record
         if constexpr (requires { r.record(); }) {
             return saved(r.record(), name);
         } else {
@@ -48,7 +57,10 @@ protected:
             return readFileBytes(dir.file(name));
         }
     }
-    template <typename R> bool load(R &r, const Bytes &b) { return writeFileBytes(in, b), loadFrom(r, in); }
+    template <typename R>
+    bool load(R &r, const Bytes &b) {
+        return writeFileBytes(in, b), loadFrom(r, in);
+    }
     TempDir dir;
     const std::string in = dir.file("in");
     std::mt19937 rng{3};
@@ -63,7 +75,8 @@ TEST_F(SpriteFiles, ByteExactExamplesSaveLoadAndSaveBack) {
     mixed.frameTags = {0x14131211, 0x18171615}, mixed.width = {1, 2}, mixed.height = {1};
     mixed.originX = {0x21}, mixed.originY = {0x22}, mixed.offsetX = {0x23}, mixed.offsetY = {0x24};
     mixed.spare1 = {0x25}, mixed.spare2 = {0x26}, mixed.extraSize = {1, -5}, mixed.pixelSize = {3, INT32_MIN};
-    mixed.optionalSize = {2}, mixed.extra = {{0xe1}}, mixed.pixels = {{0x31, 0x32, 0x33}}, mixed.optional = {{0x41, 0x42}};
+    mixed.optionalSize = {2}, mixed.extra = {{0xe1}}, mixed.pixels = {{0x31, 0x32, 0x33}},
+    mixed.optional = {{0x41, 0x42}};
     const Bytes mixedFile = hexBytes(
         "01 02 03 04 02 00 05 06 18 00 02  11 12 13 14 01 00 01 00 21 00 22 00 23 00 24 00 25 00 26 00 "
         "01 00 00 00 e1  03 00 00 00 31 32 33  02 00 00 00 41 42  15 16 17 18 02 00 00 00 00 00 00 00 00 00 00 "
@@ -115,7 +128,8 @@ TEST_F(SpriteFiles, NamesAndIdentifiers) {
 TEST_F(SpriteFiles, OptionalBlockFlagValues) {
     for (uint8_t flag : {0, 1, 2, 255}) {
         SampleSprite sample;
-        sample.hasOptionalBlock = flag, sample.frameTags = {1, 2}, sample.optionalSize = {3, 3}, sample.optional = {{9, 8, 7}, {9, 8, 7}};
+        sample.hasOptionalBlock = flag, sample.frameTags = {1, 2}, sample.optionalSize = {3, 3},
+        sample.optional = {{9, 8, 7}, {9, 8, 7}};
         const Bytes file = saved(sample);
         EXPECT_EQ(file.size(), 11u + 2 * (28u + (flag ? 7u : 0u))) << int(flag);
         SpriteRecord loaded{};
@@ -146,7 +160,8 @@ TEST_F(SpriteFiles, LibraryEntryCutOutIsTheSpriteFile) {
 TEST_F(SpriteFiles, SeededRandomRoundTripsAreByteIdentical) {
     for (unsigned seed = 1; seed <= 25; ++seed) {
         rng.seed(seed);
-        const Bytes library = saved(randomLibrary(rng, int(seed % 9), 12, 17)), sprite = saved(randomSprite(rng, 40, 33));
+        const Bytes library = saved(randomLibrary(rng, int(seed % 9), 12, 17)),
+                    sprite = saved(randomSprite(rng, 40, 33));
         SpriteLibraryRecord loadedLibrary{};
         SpriteRecord loadedSprite{};
         ASSERT_TRUE(load(loadedLibrary, library) && load(loadedSprite, sprite)) << "seed " << seed;
@@ -197,8 +212,8 @@ TEST_F(SpriteFiles, AbsurdCountsFailBeforeAllocating) {
     const std::pair<bool, const char *> files[] = {
         {true, "00 00 00 00 ff ff 00 00 10 00 01"},  // 65535 frames, no data
         {true, "00 00 00 00 01 00 00 00 10 00 00  00 00 00 00 01 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-               "00 00 00 00  ff ff ff 7f 00"},  // a pixel block of 2 GiB
-        {false, "00 00 00 00 00 00 00 00 00 00 00 00 ff ff ff 7f 00 00 00 00"},                // 2^31 - 1 sprites
+               "00 00 00 00  ff ff ff 7f 00"},                                                // a pixel block of 2 GiB
+        {false, "00 00 00 00 00 00 00 00 00 00 00 00 ff ff ff 7f 00 00 00 00"},               // 2^31 - 1 sprites
         {false, "00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 ff ff ff 7f 00 00 00 00"}};  // a name of 2 GiB
     g_moduleHeap.resetLargestLoad();
     SpriteRecord sprite{};
@@ -257,7 +272,8 @@ TEST_F(SpriteFiles, SaveOntoAFullOrUnwritableTargetFailsAndKeepsThePreviousFile)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0)
-        _exit(geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0) ? 3 : SaveSpriteLibrary(&record, path.c_str()));
+        _exit(geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0) ? 3
+                                                                           : SaveSpriteLibrary(&record, path.c_str()));
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     chmod(folder.c_str(), 0755);

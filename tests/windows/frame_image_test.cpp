@@ -10,12 +10,13 @@ namespace {
 // An XWD file as an X server writes it: 25 big-endian fields, a name, no
 // colour entries unless asked, then the rows.
 std::vector<uint8_t> makeXwd(uint32_t width, uint32_t height, uint32_t bitsPerPixel, uint32_t bytesPerLine,
-                             bool msbFirst, const std::vector<uint32_t> &pixels, uint32_t colourCount = 0)
-{
+                             bool msbFirst, const std::vector<uint32_t> &pixels, uint32_t colourCount = 0) {
     const char name[] = "xwdump";
     uint32_t headerSize = 100 + sizeof name;
-    uint32_t fields[25] = {headerSize, 7, 2, 24, width, height, 0, msbFirst ? 1u : 0u, 32, 0, 32, bitsPerPixel,
-                           bytesPerLine, 4, 0xFF0000, 0x00FF00, 0x0000FF, 8, 256, colourCount, width, height, 0, 0, 0};
+    uint32_t fields[25] = {headerSize, 7, 2,   24,           width,        height, 0,        msbFirst ? 1u : 0u,
+                           32,         0, 32,  bitsPerPixel, bytesPerLine, 4,      0xFF0000, 0x00FF00,
+                           0x0000FF,   8, 256, colourCount,  width,        height, 0,        0,
+                           0};
     std::vector<uint8_t> file;
     for (uint32_t field : fields)
         for (int shift = 24; shift >= 0; shift -= 8)
@@ -37,8 +38,7 @@ std::vector<uint8_t> makeXwd(uint32_t width, uint32_t height, uint32_t bitsPerPi
     return file;
 }
 
-std::string rgbAt(const RgbImage &image, int x, int y)
-{
+std::string rgbAt(const RgbImage &image, int x, int y) {
     const uint8_t *p = &image.rgb[(size_t(y) * image.width + x) * 3];
     char text[8];
     std::snprintf(text, sizeof text, "%02x%02x%02x", p[0], p[1], p[2]);
@@ -48,8 +48,7 @@ std::string rgbAt(const RgbImage &image, int x, int y)
 // 3 x 2, every pixel different, so a swap of channels, rows or columns shows.
 const std::vector<uint32_t> kPixels = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0x010203};
 
-void expectPixels(const RgbImage &image)
-{
+void expectPixels(const RgbImage &image) {
     ASSERT_EQ(image.width, 3);
     ASSERT_EQ(image.height, 2);
     const char *expected[6] = {"102030", "405060", "708090", "a0b0c0", "d0e0f0", "010203"};
@@ -57,8 +56,7 @@ void expectPixels(const RgbImage &image)
         EXPECT_EQ(rgbAt(image, i % 3, i / 3), expected[i]) << "pixel " << i % 3 << "," << i / 3;
 }
 
-TEST(ReadXwd, ReadsBothByteOrdersAndPaddedRows)
-{
+TEST(ReadXwd, ReadsBothByteOrdersAndPaddedRows) {
     RgbImage image;
     std::string error;
     ASSERT_TRUE(readXwd(makeXwd(3, 2, 32, 16, false, kPixels, 2), image, error)) << error;
@@ -69,8 +67,7 @@ TEST(ReadXwd, ReadsBothByteOrdersAndPaddedRows)
     expectPixels(image);
 }
 
-TEST(ReadXwd, RefusesDamagedFiles)
-{
+TEST(ReadXwd, RefusesDamagedFiles) {
     RgbImage image;
     std::string error;
     std::vector<uint8_t> good = makeXwd(3, 2, 32, 12, false, kPixels);
@@ -89,11 +86,12 @@ TEST(ReadXwd, RefusesDamagedFiles)
     EXPECT_FALSE(readXwd(colours, image, error));
 }
 
-TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly)
-{
+TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly) {
     RgbImage expected{2, 1, {0xF8, 0xFC, 0xF8, 0x00, 0x00, 0x00}};
-    RgbImage same{3, 2, {0xFF, 0xFF, 0xFF, 0x07, 0x03, 0x07, 0x55, 0x55, 0x55,
-                         0x12, 0x34, 0x56, 0x12, 0x34, 0x56, 0x12, 0x34, 0x56}};
+    RgbImage same{
+        3,
+        2,
+        {0xFF, 0xFF, 0xFF, 0x07, 0x03, 0x07, 0x55, 0x55, 0x55, 0x12, 0x34, 0x56, 0x12, 0x34, 0x56, 0x12, 0x34, 0x56}};
     EXPECT_EQ(compare565(expected, cropTopLeft(same, 2, 1)).pixels, 0);
 
     RgbImage greenStep{2, 1, {0xF8, 0xFC, 0xF8, 0x00, 0x04, 0x00}};
@@ -106,8 +104,7 @@ TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly)
     EXPECT_EQ(compare565(expected, redStep).pixels, 1);
 }
 
-TEST(PngFile, WritesAndReadsBackTheSamePixels)
-{
+TEST(PngFile, WritesAndReadsBackTheSamePixels) {
     RgbImage image{3, 2, {}};
     for (uint32_t pixel : kPixels)
         for (int shift = 16; shift >= 0; shift -= 8)
@@ -122,4 +119,4 @@ TEST(PngFile, WritesAndReadsBackTheSamePixels)
     EXPECT_FALSE(readPngFile(path, back, error));
 }
 
-} // namespace
+}  // namespace

@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(VornakDll, LoadsByBareNameAndResolvesByNameAndOrdinalAlike)
-{
+TEST(VornakDll, LoadsByBareNameAndResolvesByNameAndOrdinalAlike) {
     HMODULE module = LoadLibraryA("Vornak");
     ASSERT_NE(module, nullptr);
     const char *names[4] = {"SaveSprite", "LoadSprite", "SaveSpriteLibrary", "LoadSpriteLibrary"};

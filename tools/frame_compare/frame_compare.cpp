@@ -14,8 +14,7 @@
 
 namespace {
 
-bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes)
-{
+bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes) {
     FILE *file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
@@ -29,13 +28,11 @@ bool readWholeFile(const std::string &path, std::vector<uint8_t> &bytes)
     return ok;
 }
 
-bool endsWith(const std::string &text, const std::string &tail)
-{
+bool endsWith(const std::string &text, const std::string &tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool readPicture(const std::string &path, RgbImage &image)
-{
+bool readPicture(const std::string &path, RgbImage &image) {
     std::string error;
     bool ok = false;
     if (endsWith(path, ".png")) {
@@ -54,10 +51,9 @@ bool readPicture(const std::string &path, RgbImage &image)
     return ok;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: frame_compare EXPECTED GOT OUTPUT_PREFIX\n");
         return 2;

@@ -7,14 +7,12 @@
 
 namespace {
 
-uint32_t bigEndian32(const uint8_t *bytes)
-{
+uint32_t bigEndian32(const uint8_t *bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
 }
 
 // The value of the channel under mask, scaled to 8 bits.
-uint8_t channel(uint32_t pixel, uint32_t mask)
-{
+uint8_t channel(uint32_t pixel, uint32_t mask) {
     int shift = 0;
     while (!(mask & 1)) {
         mask >>= 1;
@@ -33,8 +31,7 @@ uint8_t channel(uint32_t pixel, uint32_t mask)
     return uint8_t(scaled);
 }
 
-bool isChannelMask(uint32_t mask)
-{
+bool isChannelMask(uint32_t mask) {
     if (mask == 0)
         return false;
     while (!(mask & 1))
@@ -42,15 +39,34 @@ bool isChannelMask(uint32_t mask)
     return (mask & (mask + 1)) == 0;
 }
 
-} // namespace
+}  // namespace
 
-bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &error)
-{
+bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &error) {
     // The header is 25 big-endian 32-bit fields, then the window name (up to
     // headerSize), then colourCount 12-byte colour entries, then the pixels.
-    enum { HeaderSize, Version, Format, Depth, Width, Height, XOffset, ByteOrder, BitmapUnit, BitOrder, BitmapPad,
-           BitsPerPixel, BytesPerLine, VisualClass, RedMask, GreenMask, BlueMask, BitsPerRgb, ColormapEntries,
-           ColourCount, FieldCount = 25 };
+    enum {
+        HeaderSize,
+        Version,
+        Format,
+        Depth,
+        Width,
+        Height,
+        XOffset,
+        ByteOrder,
+        BitmapUnit,
+        BitOrder,
+        BitmapPad,
+        BitsPerPixel,
+        BytesPerLine,
+        VisualClass,
+        RedMask,
+        GreenMask,
+        BlueMask,
+        BitsPerRgb,
+        ColormapEntries,
+        ColourCount,
+        FieldCount = 25
+    };
     if (file.size() < FieldCount * 4) {
         error = "not an XWD file: too short";
         return false;
@@ -92,7 +108,8 @@ bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &err
             const uint8_t *p = row + x * bytesPerPixel;
             uint32_t pixel = 0;
             for (uint64_t b = 0; b < bytesPerPixel; ++b)
-                pixel |= uint32_t(mostSignificantFirst ? p[b] : p[bytesPerPixel - 1 - b]) << (8 * (bytesPerPixel - 1 - b));
+                pixel |= uint32_t(mostSignificantFirst ? p[b] : p[bytesPerPixel - 1 - b])
+                         << (8 * (bytesPerPixel - 1 - b));
             out[x * 3 + 0] = channel(pixel, field[RedMask]);
             out[x * 3 + 1] = channel(pixel, field[GreenMask]);
             out[x * 3 + 2] = channel(pixel, field[BlueMask]);
@@ -101,8 +118,7 @@ bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &err
     return true;
 }
 
-bool readPngFile(const std::string &path, RgbImage &image, std::string &error)
-{
+bool readPngFile(const std::string &path, RgbImage &image, std::string &error) {
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
@@ -127,8 +143,7 @@ bool readPngFile(const std::string &path, RgbImage &image, std::string &error)
     return true;
 }
 
-bool writePngFile(const std::string &path, const RgbImage &image)
-{
+bool writePngFile(const std::string &path, const RgbImage &image) {
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
@@ -138,8 +153,7 @@ bool writePngFile(const std::string &path, const RgbImage &image)
     return png_image_write_to_file(&png, path.c_str(), 0, image.rgb.data(), 0, nullptr) != 0;
 }
 
-RgbImage cropTopLeft(const RgbImage &image, int32_t width, int32_t height)
-{
+RgbImage cropTopLeft(const RgbImage &image, int32_t width, int32_t height) {
     RgbImage part;
     part.width = width;
     part.height = height;
@@ -149,8 +163,7 @@ RgbImage cropTopLeft(const RgbImage &image, int32_t width, int32_t height)
     return part;
 }
 
-FrameDifference compare565(const RgbImage &expected, const RgbImage &got)
-{
+FrameDifference compare565(const RgbImage &expected, const RgbImage &got) {
     static const uint8_t kTopBits[3] = {0xF8, 0xFC, 0xF8};
     FrameDifference result;
     result.marked = expected;
@@ -168,8 +181,8 @@ FrameDifference compare565(const RgbImage &expected, const RgbImage &got)
                 continue;
             }
             if (result.pixels < 10)
-                std::printf("  (%d, %d): expected %02x%02x%02x, got %02x%02x%02x\n", x, y, e[0], e[1], e[2], g[0],
-                            g[1], g[2]);
+                std::printf("  (%d, %d): expected %02x%02x%02x, got %02x%02x%02x\n", x, y, e[0], e[1], e[2], g[0], g[1],
+                            g[2]);
             ++result.pixels;
             m[0] = 255;
             m[1] = 0;

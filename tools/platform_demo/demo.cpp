@@ -16,7 +16,7 @@ namespace {
 
 constexpr int spriteWidth = 40;
 constexpr int spriteHeight = 20;
-constexpr uint16_t background = 0x0010;   // dark blue
+constexpr uint16_t background = 0x0010;  // dark blue
 constexpr uint16_t red = 0xF800;
 constexpr uint16_t green = 0x07E0;
 
@@ -101,9 +101,12 @@ bool lastFrameAsDrawn(int lastFrame) {
     struct Probe {
         int x, y;
         uint16_t expected;
-    } probes[] = {{x, y, background},          {x + 1, y, red},
-                  {x + spriteWidth - 1, y, green}, {x + 1, y + spriteHeight - 1, green},
-                  {x + spriteWidth, y, background}, {0, 479, background}};
+    } probes[] = {{x, y, background},
+                  {x + 1, y, red},
+                  {x + spriteWidth - 1, y, green},
+                  {x + 1, y + spriteHeight - 1, green},
+                  {x + spriteWidth, y, background},
+                  {0, 479, background}};
     bool ok = true;
     for (const Probe &probe : probes) {
         uint16_t got = framePixel(frame, probe.x, probe.y);
@@ -115,7 +118,7 @@ bool lastFrameAsDrawn(int lastFrame) {
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WNDCLASSEXA windowClass;

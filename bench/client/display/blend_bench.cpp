@@ -13,8 +13,7 @@ constexpr int kSpriteHeight = 20;
 
 enum class Blit { keyed, translucent };
 
-void runBlit(benchmark::State &state, Blit blit)
-{
+void runBlit(benchmark::State &state, Blit blit) {
     TestDisplay screen(16);
     if (!screen.ready) {
         state.SkipWithError("no display");
@@ -35,28 +34,25 @@ void runBlit(benchmark::State &state, Blit blit)
         if (blit == Blit::keyed)
             benchmark::DoNotOptimize(screen.display.blitKeyed(&screen.backBuffer, x, 200, &sprite, whole, true));
         else
-            benchmark::DoNotOptimize(
-                screen.display.blitTranslucent(&screen.backBuffer, x, 200, &sprite, whole, true));
+            benchmark::DoNotOptimize(screen.display.blitTranslucent(&screen.backBuffer, x, 200, &sprite, whole, true));
     }
-    state.counters["per_pixel"] = benchmark::Counter(double(kSpriteWidth * kSpriteHeight),
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+    state.counters["per_pixel"] =
+        benchmark::Counter(double(kSpriteWidth * kSpriteHeight),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     sprite->Release();
 }
 
-void BM_BlitKeyed(benchmark::State &state)
-{
+void BM_BlitKeyed(benchmark::State &state) {
     runBlit(state, Blit::keyed);
 }
 
-void BM_BlitTranslucent(benchmark::State &state)
-{
+void BM_BlitTranslucent(benchmark::State &state) {
     runBlit(state, Blit::translucent);
 }
 
 BENCHMARK(BM_BlitKeyed)->Arg(300)->Arg(301);
 BENCHMARK(BM_BlitTranslucent)->Arg(300)->Arg(301);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -4,8 +4,7 @@
 
 #include "client/map/object_list.h"
 
-static void BM_ObjectListRebuild(benchmark::State &state)
-{
+static void BM_ObjectListRebuild(benchmark::State &state) {
     const int32_t count = static_cast<int32_t>(state.range(0));
     MapData data{};
     ObjectList list;
@@ -24,6 +23,11 @@ static void BM_ObjectListRebuild(benchmark::State &state)
     }
     state.SetComplexityN(count);
 }
-BENCHMARK(BM_ObjectListRebuild)->Arg(10)->Arg(100)->Arg(300)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oNCubed);
+BENCHMARK(BM_ObjectListRebuild)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(300)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oNCubed);
 
 BENCHMARK_MAIN();

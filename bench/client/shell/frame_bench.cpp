@@ -15,17 +15,17 @@
 
 namespace fs = std::filesystem;
 
-static void BM_RunFrame(benchmark::State &state)
-{
-    for (auto _ : state) runFrame();
-    state.counters["frames_per_second"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+static void BM_RunFrame(benchmark::State &state) {
+    for (auto _ : state)
+        runFrame();
+    state.counters["frames_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RunFrame)->Unit(benchmark::kMicrosecond);
 
 // The whole program from exec until it has shown one frame and then ended
 // on WM_CLOSE: start-up, first frame, one more pass and the teardown.
-static void BM_StartToFirstFrame(benchmark::State &state)
-{
+static void BM_StartToFirstFrame(benchmark::State &state) {
     const fs::path script = fs::temp_directory_path() / ("frame_bench_" + std::to_string(getpid()) + ".txt");
     std::ofstream(script) << "frames 1\nclose\n";
     for (auto _ : state) {
@@ -38,18 +38,19 @@ static void BM_StartToFirstFrame(benchmark::State &state)
         }
         int status = 0;
         waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("client did not exit with 0");
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            state.SkipWithError("client did not exit with 0");
     }
     fs::remove(script);
 }
 BENCHMARK(BM_StartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     fs::current_path(fs::read_symlink("/proc/self/exe").parent_path());
     standin::choosePresenter("headless");
     HWND window = createMainWindow(nullptr);
-    if (!setupDisplay(window) || !setupScene()) return 1;
+    if (!setupDisplay(window) || !setupScene())
+        return 1;
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -6,8 +6,7 @@
 
 #include <cstring>
 
-TEST(DisplayStandInTest, WindowedPresentIsCutToBothSurfacesAndReleaseLeavesNothing)
-{
+TEST(DisplayStandInTest, WindowedPresentIsCutToBothSurfacesAndReleaseLeavesNothing) {
     {
         TestDisplay screen(16, false);
         ASSERT_TRUE(screen.ready);
@@ -27,5 +26,6 @@ TEST(DisplayStandInTest, WindowedPresentIsCutToBothSurfacesAndReleaseLeavesNothi
     }
     const standin::LiveCounts live = standin::liveCounts();
     EXPECT_EQ(std::tuple(live.directDrawObjects, live.surfaces, live.clippers, live.releasesAfterChain),
-              std::tuple(0, 0, 0, 0)) << "live DirectDraw objects, surfaces, clippers; late releases";
+              std::tuple(0, 0, 0, 0))
+        << "live DirectDraw objects, surfaces, clippers; late releases";
 }

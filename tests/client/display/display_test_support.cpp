@@ -4,21 +4,18 @@
 #include <cstdio>
 #include <cstring>
 
-Picture filledPicture(int width, int height, uint32_t value)
-{
+Picture filledPicture(int width, int height, uint32_t value) {
     return {width, height, std::vector<uint32_t>(size_t(width) * size_t(height), value)};
 }
 
-Picture numberedPicture(int width, int height)
-{
+Picture numberedPicture(int width, int height) {
     Picture picture = filledPicture(width, height, 0);
     for (size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = uint32_t(i + 1);
     return picture;
 }
 
-TestDisplay::TestDisplay(int depth, bool fullScreen)
-{
+TestDisplay::TestDisplay(int depth, bool fullScreen) {
     static HWND window = [] {
         WNDCLASSEXA windowClass = {};
         windowClass.cbSize = sizeof windowClass;
@@ -38,8 +35,7 @@ TestDisplay::TestDisplay(int depth, bool fullScreen)
     ready = window && display.initialize(window);
 }
 
-IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &picture)
-{
+IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &picture) {
     const size_t bytes = size_t(display.bitDepth / 8);
     std::vector<uint8_t> packed(picture.pixels.size() * bytes);
     for (size_t i = 0; i < picture.pixels.size(); ++i)
@@ -47,8 +43,7 @@ IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &pictu
     return display.createSurface(picture.width, picture.height, packed.data());
 }
 
-Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel)
-{
+Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel) {
     DDSURFACEDESC2 desc = {};
     desc.dwSize = sizeof desc;
     if (!surface || surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK)
@@ -62,8 +57,7 @@ Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel)
     return picture;
 }
 
-void drawExpected(Picture &target, Picture source, RECT rect, int x, int y, uint32_t key, uint32_t mask)
-{
+void drawExpected(Picture &target, Picture source, RECT rect, int x, int y, uint32_t key, uint32_t mask) {
     for (int sy = std::max(0, int(rect.top)); sy < std::min(source.height, int(rect.bottom)); ++sy) {
         for (int sx = std::max(0, int(rect.left)); sx < std::min(source.width, int(rect.right)); ++sx) {
             const int tx = x + sx - rect.left, ty = y + sy - rect.top;
@@ -74,8 +68,7 @@ void drawExpected(Picture &target, Picture source, RECT rect, int x, int y, uint
     }
 }
 
-std::string pictureDifferences(const Picture &expected, const Picture &got)
-{
+std::string pictureDifferences(const Picture &expected, const Picture &got) {
     if (expected.width != got.width || expected.height != got.height)
         return "expected " + std::to_string(expected.width) + "x" + std::to_string(expected.height) + " got " +
                std::to_string(got.width) + "x" + std::to_string(got.height);

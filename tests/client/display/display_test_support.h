@@ -32,7 +32,7 @@ struct TestDisplay {
 };
 
 IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &picture);  // caller releases
-Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel);  // empty when it cannot be locked
+Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel);                 // empty when it cannot be locked
 
 // What a blit of rect at (x, y) leaves: source pixels equal to key are left out, the rest copied
 // (mask 0) or mixed 50% (mask 0x7BEF: 5-6-5, 0x3DEF: 5-5-5); only pixels inside both pictures count.

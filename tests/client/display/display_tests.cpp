@@ -5,8 +5,7 @@
 
 #include <random>
 
-TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
-{
+TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen) {
     TestDisplay screen(16);
     ASSERT_TRUE(screen.ready);
     Picture small = numberedPicture(32, 32), wide = numberedPicture(1000, 10);
@@ -20,7 +19,14 @@ TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
     EXPECT_TRUE(!screen.display.createSurface(0, 4, &pixel) && !screen.display.createSurface(4, 0, &pixel));
     EXPECT_FALSE(screen.display.setColorKey(&none, 0));
 
-    const struct { RECT rect; int x, y; bool clip; RECT drawn; int drawnX, drawnY; } cases[] = {  // drawn empty: none
+    const struct {
+        RECT rect;
+        int x, y;
+        bool clip;
+        RECT drawn;
+        int drawnX, drawnY;
+    } cases[] = {
+        // drawn empty: none
         {{0, 0, 32, 32}, -10, 100, true, {10, 0, 32, 32}, 0, 100},
         {{0, 0, 32, 32}, 630, 100, true, {0, 0, 10, 32}, 630, 100},
         {{0, 0, 1000, 10}, -100, 100, true, {100, 0, 740, 10}, 0, 100},
@@ -28,8 +34,10 @@ TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
         {{0, 0, 32, 32}, 100, -10, true, {0, 10, 32, 32}, 100, 0},
         {{0, 0, 32, 32}, 100, 470, true, {0, 0, 32, 10}, 100, 470},
         {{3, 2, 8, 6}, 100, 50, false, {3, 2, 8, 6}, 100, 50},
-        {{0, 0, 32, 32}, 640, 0, true, {}, 0, 0},  {{0, 0, 32, 32}, -32, 0, true, {}, 0, 0},
-        {{0, 0, 32, 32}, 0, -32, true, {}, 0, 0},  {{0, 0, 32, 32}, 0, 480, true, {}, 0, 0},
+        {{0, 0, 32, 32}, 640, 0, true, {}, 0, 0},
+        {{0, 0, 32, 32}, -32, 0, true, {}, 0, 0},
+        {{0, 0, 32, 32}, 0, -32, true, {}, 0, 0},
+        {{0, 0, 32, 32}, 0, 480, true, {}, 0, 0},
         {{20, 0, 10, 32}, 10, 10, true, {}, 0, 0},
     };
     for (const auto &c : cases) {
@@ -53,8 +61,7 @@ TEST(DisplayTest, MakesSurfacesAndBlitsClippedToTheScreen)
 }
 
 // blendRect of source onto target, both made on a display of depth 16 or 32.
-static Picture blended(const Picture &source, const Picture &target, int x, int y, RECT rect, uint32_t key, int depth)
-{
+static Picture blended(const Picture &source, const Picture &target, int x, int y, RECT rect, uint32_t key, int depth) {
     TestDisplay screen(depth == 32 ? 32 : 16);
     EXPECT_TRUE(screen.ready);
     IDirectDrawSurface7 *from = createPictureSurface(screen.display, source);
@@ -67,26 +74,30 @@ static Picture blended(const Picture &source, const Picture &target, int x, int 
     return result;
 }
 
-TEST(BlendRectTest, MixesEveryDepthAsTheExamplesGive)
-{
-    const struct { int depth; std::vector<uint32_t> source, target, expected; } cases[] = {
+TEST(BlendRectTest, MixesEveryDepthAsTheExamplesGive) {
+    const struct {
+        int depth;
+        std::vector<uint32_t> source, target, expected;
+    } cases[] = {
         {16, {0xFFFF, 0xF800, 0x0000, 0xFFFF}, {0x0000, 0x001F, 0x1234, 0xFFFF}, {0x7BEF, 0x780F, 0x1234, 0xF7DE}},
         {15, {0x7FFF, 0x7C00, 0x0000}, {0x7FFF, 0x001F, 0x5555}, {0x7BDE, 0x3C0F, 0x5555}},
         {8, {0xFFFF, 0xF800, 0x1234}, {0x0001, 0x001F, 0x4321}, {0x0001, 0x001F, 0x4321}},
         // The fourth byte stays; 0xFF000000 is black below it and so the key.
-        {32, {0x00FFFFFF, 0xFF000000, 0x00804020}, {0xAA000000, 0x55667788, 0x010204FF},
+        {32,
+         {0x00FFFFFF, 0xFF000000, 0x00804020},
+         {0xAA000000, 0x55667788, 0x010204FF},
          {0xAA7F7F7F, 0x55667788, 0x0141228F}},
     };
     for (const auto &c : cases) {
         const int n = int(c.source.size());
         EXPECT_EQ(pictureDifferences({n, 1, c.expected},
-                                     blended({n, 1, c.source}, {n, 1, c.target}, 0, 0, {0, 0, n, 1}, 0, c.depth)), "")
+                                     blended({n, 1, c.source}, {n, 1, c.target}, 0, 0, {0, 0, n, 1}, 0, c.depth)),
+                  "")
             << "depth " << c.depth;
     }
 }
 
-TEST(BlendRectTest, TwoPixelWordsEqualPixelByPixelAtAnyRectangle)
-{
+TEST(BlendRectTest, TwoPixelWordsEqualPixelByPixelAtAnyRectangle) {
     std::mt19937 random(12345);
     auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     for (int round = 0; round < 60; ++round) {

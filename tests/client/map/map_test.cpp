@@ -10,15 +10,13 @@
 
 // Little-endian map file bytes: int32 fields, tiles of an int32 and a byte.
 struct Bytes : std::vector<uint8_t> {
-    Bytes &i32(std::initializer_list<int32_t> values)
-    {
+    Bytes &i32(std::initializer_list<int32_t> values) {
         for (int32_t value : values)
             for (int shift = 0; shift < 32; shift += 8)
                 push_back(uint8_t(uint32_t(value) >> shift));
         return *this;
     }
-    Bytes &tile(int32_t id, uint8_t attribute)
-    {
+    Bytes &tile(int32_t id, uint8_t attribute) {
         i32({id}).push_back(attribute);
         return *this;
     }
@@ -29,8 +27,7 @@ struct MapLoad : ::testing::Test {
     void TearDown() override { std::remove(path.c_str()); }
 
     // Loads the bytes against a library that holds these identifiers.
-    bool load(const Bytes &bytes, std::initializer_list<int32_t> libraryIds)
-    {
+    bool load(const Bytes &bytes, std::initializer_list<int32_t> libraryIds) {
         for (int32_t id : libraryIds)
             addPlaceholderSprite(library, id);
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), long(bytes.size()));
@@ -44,8 +41,7 @@ struct MapLoad : ::testing::Test {
     SpriteLibrary library;
 };
 
-TEST_F(MapLoad, OneTileMapIsTwentyOneBytes)
-{
+TEST_F(MapLoad, OneTileMapIsTwentyOneBytes) {
     const Bytes bytes = Bytes().i32({77, 1, 1, 0}).tile(41, 0xAB);
     ASSERT_EQ(bytes.size(), 21u);
     ASSERT_TRUE(load(bytes, {40, 41}));
@@ -54,8 +50,7 @@ TEST_F(MapLoad, OneTileMapIsTwentyOneBytes)
     EXPECT_EQ(std::tuple(data.tileRows[0][0].sprite, data.tileRows[0][0].attribute), std::tuple(1, 0xAB));
 }
 
-TEST_F(MapLoad, ObjectsThenTilesRowAfterRowExtraBytesIgnored)
-{
+TEST_F(MapLoad, ObjectsThenTilesRowAfterRowExtraBytesIgnored) {
     Bytes bytes = Bytes().i32({1, 3, 2, 1}).i32({15, -4, 9, 2, 3, 1});
     for (int32_t i = 0; i < 6; ++i)
         bytes.tile(10 + i, uint8_t(i * 3));
@@ -69,8 +64,7 @@ TEST_F(MapLoad, ObjectsThenTilesRowAfterRowExtraBytesIgnored)
     }
 }
 
-TEST_F(MapLoad, DuplicateIdsTakeTheLowerIndexMissingOnesAndAnEmptyLibraryNone)
-{
+TEST_F(MapLoad, DuplicateIdsTakeTheLowerIndexMissingOnesAndAnEmptyLibraryNone) {
     ASSERT_TRUE(load(Bytes().i32({0, 2, 1, 2, 5, 0, 0, 1, 1, 0, 9, 0, 0, 1, 1, 0}).tile(9, 0).tile(5, 0), {5, 7, 5}));
     auto sprites = [&] {  // of the two objects and the two tiles
         const MapObject *o = data.objects;
@@ -82,17 +76,15 @@ TEST_F(MapLoad, DuplicateIdsTakeTheLowerIndexMissingOnesAndAnEmptyLibraryNone)
     EXPECT_EQ(sprites(), std::tuple(-1, -1, -1, -1));
 }
 
-TEST_F(MapLoad, MissingFileReadsNothing)
-{
+TEST_F(MapLoad, MissingFileReadsNothing) {
     EXPECT_FALSE(map.load("no such dir/no such file.map", library));
     EXPECT_EQ(std::tuple(data.mapTag, data.sizeX, data.sizeY, data.objectCount), std::tuple(0, 0, 0, 0));
 }
 
-TEST_F(MapLoad, CountsBeyondTheFileAllocateOnlyWhatItHolds)
-{
+TEST_F(MapLoad, CountsBeyondTheFileAllocateOnlyWhatItHolds) {
     // 2^31 tiles announced by a bare header, and counts near the limits.
-    for (const auto &[sizeX, sizeY, count] : {std::tuple{65536, 32768, 0}, {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
-                                              {-3, 0x7FFFFFFF, -1}}) {
+    for (const auto &[sizeX, sizeY, count] :
+         {std::tuple{65536, 32768, 0}, {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF}, {-3, 0x7FFFFFFF, -1}}) {
         ASSERT_TRUE(load(Bytes().i32({3, sizeX, sizeY, count}), {}));
         EXPECT_TRUE(data.tileRows == nullptr && data.objects == nullptr) << sizeX << " x " << sizeY;
     }

@@ -14,8 +14,7 @@ static int g_comparisons = 0;
 // A size x size map whose tile (x, y) carries sprite 1000 y + x, viewed with
 // radii 15 around a centre, the screen centre at (320, 240).
 struct Scene {
-    Scene(int32_t size, int32_t centerX, int32_t centerY) : tiles(size_t(size * size)), rows(size_t(size))
-    {
+    Scene(int32_t size, int32_t centerX, int32_t centerY) : tiles(size_t(size * size)), rows(size_t(size)) {
         for (int32_t i = 0; i < size * size; ++i)
             tiles[size_t(i)].sprite = 1000 * (i / size) + i % size;
         for (int32_t y = 0; y < size; ++y)
@@ -27,8 +26,7 @@ struct Scene {
         g_drawn.clear();
     }
     // The list rebuilt from these objects: their sprites in chain order, the links checked both ways.
-    std::vector<int32_t> rebuild(const std::vector<MapObject> &from, InFrontOfProc rule = footprintInFrontOf)
-    {
+    std::vector<int32_t> rebuild(const std::vector<MapObject> &from, InFrontOfProc rule = footprintInFrontOf) {
         map.objectCount = int32_t(from.size());
         std::copy(from.begin(), from.end(), map.objects = new MapObject[from.size()]);
         objects.inFrontOf = rule, objects.map = &map;
@@ -49,16 +47,18 @@ struct Scene {
     MapView view;
 };
 
-TEST(ObjectList, OrdersTheExamplesOfTheFootprintRule)
-{
+TEST(ObjectList, OrdersTheExamplesOfTheFootprintRule) {
     // (sprite, x, y, extentX, extentY, elevation)
     const MapObject pX{1, 2, 0, 1, 1, 0}, qX{2, 5, 0, 1, 1, 0}, pY{1, 3, 5, 1, 1, 0}, qY{2, 3, 2, 1, 1, 0};
     const MapObject u{'U', 1, 4, 0, 2, 0}, v{'V', 1, 5, 1, 3, 1}, w{'W', 3, 6, 3, 3, 1};
     const std::pair<std::vector<MapObject>, std::vector<int32_t>> cases[] = {
         {{qX, pX}, {1, 2}},  // further along +x is drawn later
-        {{pY, qY}, {1, 2}},  {{qY, pY}, {1, 2}},  // further along +y is drawn first
+        {{pY, qY}, {1, 2}},
+        {{qY, pY}, {1, 2}},                                                         // further along +y is drawn first
         {{{0, 6, 6, 2, 2, 1}, {1, 6, 6, 2, 2, 1}, {2, 6, 6, 2, 2, 1}}, {0, 1, 2}},  // identical: as given
-        {{u, w, v}, {'W', 'U', 'V'}}, {{u, v, w}, {'U', 'V', 'W'}}, {{v, w, u}, {'V', 'U', 'W'}},
+        {{u, w, v}, {'W', 'U', 'V'}},
+        {{u, v, w}, {'U', 'V', 'W'}},
+        {{v, w, u}, {'V', 'U', 'W'}},
     };
     for (const auto &[objects, order] : cases)
         EXPECT_EQ(Scene(0, 0, 0).rebuild(objects), order) << objects.size() << " led by " << objects[0].sprite;
@@ -72,8 +72,7 @@ TEST(ObjectList, OrdersTheExamplesOfTheFootprintRule)
 }
 
 static Scene *g_watched = nullptr;
-TEST(ObjectList, DrawingNeverSeesAHalfLinkedList)
-{
+TEST(ObjectList, DrawingNeverSeesAHalfLinkedList) {
     Scene scene(1, 0, 0);  // one tile, sprite 0
     g_watched = &scene;
     g_comparisons = 0;
@@ -95,20 +94,19 @@ TEST(ObjectList, DrawingNeverSeesAHalfLinkedList)
     EXPECT_TRUE(scene.objects.count == 0 && !scene.objects.first && !scene.objects.last && !scene.objects.busy);
 }
 
-TEST(MapView, PickFindsTheDiamondUnderThePoint)
-{
+TEST(MapView, PickFindsTheDiamondUnderThePoint) {
     const Scene scene(1, 7, -3);
-    const struct { int32_t sx, sy, dx, dy; } cases[] = {
-        {320, 240, 0, 0},  {300, 231, -1, 0}, {339, 230, 0, 1}, {340, 250, 1, 0},  {318, 230, 0, 0},
-        {317, 230, -1, 0}, {340, 240, 1, 1},  {0, 0, -20, 4},   {300, 249, 0, -1}, {339, 249, 1, 0}};
+    const struct {
+        int32_t sx, sy, dx, dy;
+    } cases[] = {{320, 240, 0, 0},  {300, 231, -1, 0}, {339, 230, 0, 1}, {340, 250, 1, 0},  {318, 230, 0, 0},
+                 {317, 230, -1, 0}, {340, 240, 1, 1},  {0, 0, -20, 4},   {300, 249, 0, -1}, {339, 249, 1, 0}};
     for (const auto &c : cases) {
         const MapPoint got = scene.view.pick(c.sx, c.sy);
         EXPECT_EQ(std::pair(got.x, got.y), std::pair(7 + c.dx, -3 + c.dy)) << "at (" << c.sx << ", " << c.sy << ")";
     }
 }
 
-TEST(MapView, DrawsTilesInOrderAtTheirCellCornersThenObjectsAtTheMiddleOfTheirTile)
-{
+TEST(MapView, DrawsTilesInOrderAtTheirCellCornersThenObjectsAtTheMiddleOfTheirTile) {
     Scene small(2, 0, 0);
     EXPECT_TRUE(small.view.draw());
     EXPECT_EQ(g_drawn, (std::vector<DrawCall>{{1000, 320, 220}, {0, 300, 230}, {1001, 340, 230}, {1, 320, 240}}));

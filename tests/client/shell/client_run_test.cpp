@@ -23,8 +23,7 @@ struct ProgramRun {
     ~ProgramRun() { fs::remove_all(scratch); }
 
     // The exit code (-1 after a minute) on the script; the last frame goes to exit.png.
-    int client(const std::string &script, const fs::path &dir = programDir)
-    {
+    int client(const std::string &script, const fs::path &dir = programDir) {
         std::ofstream(scratch / "script.txt") << script;
         const std::string command = "cd '" + dir.string() + "' && STANDIN_PRESENTER=headless STANDIN_SCRIPT='" +
                                     (scratch / "script.txt").string() + "' STANDIN_SHOT_AT_EXIT='" +
@@ -34,8 +33,7 @@ struct ProgramRun {
     }
 
     // The 5-6-5 words of a saved 640 x 480 picture (each channel's top bits).
-    std::vector<uint16_t> picture(const std::string &name) const
-    {
+    std::vector<uint16_t> picture(const std::string &name) const {
         RgbImage image;
         std::string error;
         EXPECT_TRUE(readPngFile((scratch / name).string(), image, error)) << name << ": " << error;
@@ -56,8 +54,7 @@ struct ProgramRun {
 // Checks the 3 x 3 key pixels at the middle of every landmark tile and the key
 // pixel of every keyed landmark object that fall on the screen, centred on
 // tile (cx, cy); how many.
-static int expectWorld(const std::vector<uint16_t> &got, int cx, int cy)
-{
+static int expectWorld(const std::vector<uint16_t> &got, int cx, int cy) {
     int checked = 0;
     auto expect = [&](int x, int y, int dx, int dy, world::Rgb key, const std::string &what) {
         const int sx = 320 + 20 * ((x - cx) + (y - cy)) + dx, sy = 240 + 10 * ((x - cx) - (y - cy)) + dy;
@@ -77,8 +74,7 @@ static int expectWorld(const std::vector<uint16_t> &got, int cx, int cy)
     return checked;
 }
 
-TEST(ClientRun, FirstFrameShowsTheSampleWorldAndAReleaseRecentresOnTheTileUnderTheLastMove)
-{
+TEST(ClientRun, FirstFrameShowsTheSampleWorldAndAReleaseRecentresOnTheTileUnderTheLastMove) {
     // The middle of tile (6, 3) in the start view; before any move the release picks at (0, 0), tile
     // (-20, 4), from where only the top of tile (0, 0)'s middle shows, in the bottom-right corner.
     for (const auto &[input, cx, cy] :
@@ -93,8 +89,7 @@ TEST(ClientRun, FirstFrameShowsTheSampleWorldAndAReleaseRecentresOnTheTileUnderT
     }
 }
 
-TEST(ClientRun, MissingModuleOrDataStillEndsWithZeroOnEscape)
-{
+TEST(ClientRun, MissingModuleOrDataStillEndsWithZeroOnEscape) {
     for (const auto &[name, module, data] :
          {std::tuple{"bare", false, false}, {"no_module", false, true}, {"no_data", true, false}}) {
         ProgramRun run;

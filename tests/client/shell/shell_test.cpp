@@ -15,8 +15,7 @@
 // no DirectDraw object, surface or clipper may be left, and no surface may
 // have been released after the chain that held it.
 struct TeardownCheck {
-    ~TeardownCheck()
-    {
+    ~TeardownCheck() {
         const standin::LiveCounts live = standin::liveCounts();
         if (live.directDrawObjects || live.surfaces || live.clippers || live.releasesAfterChain) {
             std::fprintf(stderr, "after teardown: %d DirectDraw objects, %d surfaces, %d clippers; %d late releases\n",
@@ -27,16 +26,14 @@ struct TeardownCheck {
 };
 __attribute__((init_priority(101))) TeardownCheck teardownCheck;
 
-TEST(Shell, GlobalsAreReadyBeforeEntryAndNothingIsDrawnBeforeSetUp)
-{
+TEST(Shell, GlobalsAreReadyBeforeEntryAndNothingIsDrawnBeforeSetUp) {
     // The library's constructor bound the module; the binding's own later construction kept it.
     EXPECT_NE(g_spriteModule.loadSpriteLibrary, nullptr);
     EXPECT_FALSE(runFrame() || drawViewSprite(0, 100, 100));
     EXPECT_EQ(standin::presentedFrameCount(), 0u);
 }
 
-TEST(Shell, MouseMoveKeepsBothHalvesUnsignedAndReleasePicksAtTheLastMove)
-{
+TEST(Shell, MouseMoveKeepsBothHalvesUnsignedAndReleasePicksAtTheLastMove) {
     standin::reset();
     HWND window = createMainWindow(nullptr);
     g_mapView.screenCenterX = 320;
@@ -52,8 +49,7 @@ TEST(Shell, MouseMoveKeepsBothHalvesUnsignedAndReleasePicksAtTheLastMove)
     standin::reset();
 }
 
-TEST(Shell, BurstIsHandledOneMessagePerFrameEscapeEndsWithZeroAndTheTeardownLeavesNothing)
-{
+TEST(Shell, BurstIsHandledOneMessagePerFrameEscapeEndsWithZeroAndTheTeardownLeavesNothing) {
     EXPECT_EXIT(
         {
             // Two frames, then six messages at once: five presses and Escape,

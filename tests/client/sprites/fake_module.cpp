@@ -5,17 +5,24 @@
 namespace {
 void (*g_unloadHook)() = nullptr;
 struct CallHookOnUnload {
-    ~CallHookOnUnload()
-    {
+    ~CallHookOnUnload() {
         if (g_unloadHook)
             g_unloadHook();
     }
 } g_callHookOnUnload;
-} // namespace
+}  // namespace
 
 extern "C" {
-bool VORNAK_CALL SaveSprite(const SpriteRecord *, const char *) { return false; }
-bool VORNAK_CALL LoadSprite(SpriteRecord *, const char *) { return false; }
-bool VORNAK_CALL SaveSpriteLibrary(const SpriteLibraryRecord *, const char *) { return false; }
-void SetUnloadHook(void (*hook)()) { g_unloadHook = hook; }
+bool VORNAK_CALL SaveSprite(const SpriteRecord *, const char *) {
+    return false;
+}
+bool VORNAK_CALL LoadSprite(SpriteRecord *, const char *) {
+    return false;
+}
+bool VORNAK_CALL SaveSpriteLibrary(const SpriteLibraryRecord *, const char *) {
+    return false;
+}
+void SetUnloadHook(void (*hook)()) {
+    g_unloadHook = hook;
+}
 }

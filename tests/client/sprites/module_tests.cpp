@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ModuleBindingTest, LoadingFailsWithoutACallAndLeavesTheLibraryAsItWas)
-{
+TEST(ModuleBindingTest, LoadingFailsWithoutACallAndLeavesTheLibraryAsItWas) {
     SpriteLibrary library;
     EXPECT_EQ(g_spriteModule.moduleHandle != nullptr, FAKE_MODULE);
     EXPECT_EQ(g_spriteModule.saveSprite && g_spriteModule.loadSprite && g_spriteModule.saveSpriteLibrary, FAKE_MODULE);
@@ -31,8 +30,7 @@ TEST(ModuleBindingTest, LoadingFailsWithoutACallAndLeavesTheLibraryAsItWas)
 
 static int g_surfacesAtUnload = -1;
 
-TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceAndNothingOutlivesTheDisplay)
-{
+TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceAndNothingOutlivesTheDisplay) {
     {
         TestDisplay screen(16);
         ASSERT_TRUE(screen.ready);
@@ -59,6 +57,7 @@ TEST(TeardownTest, ModuleGoesFirstThenEverySurfaceAndNothingOutlivesTheDisplay)
     }
     const standin::LiveCounts after = standin::liveCounts();
     EXPECT_EQ(std::tuple(after.directDrawObjects, after.surfaces, after.clippers, after.releasesAfterChain),
-              std::tuple(0, 0, 0, 0)) << "live DirectDraw objects, surfaces, clippers; late releases";
+              std::tuple(0, 0, 0, 0))
+        << "live DirectDraw objects, surfaces, clippers; late releases";
 }
 #endif

@@ -8,15 +8,13 @@
 #include <string>
 
 // Appends a sprite without frames or name, as if loaded, under this id.
-inline void addPlaceholderSprite(SpriteLibrary &library, int32_t id)
-{
+inline void addPlaceholderSprite(SpriteLibrary &library, int32_t id) {
     library.entries.emplace_back();
     library.spriteIds.push_back(id);
     library.names.push_back(nullptr);
 }
 
-inline std::string describe(const SpriteLibrary &library)
-{
+inline std::string describe(const SpriteLibrary &library) {
     std::ostringstream text;
     text << "tags " << library.tag1 << " " << library.tag2 << " " << library.tag3 << ", " << library.names.size()
          << " names, ids";

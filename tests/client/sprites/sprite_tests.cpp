@@ -11,11 +11,11 @@
 // (10 + i, 20 + i), offset (30 + i, 40 + i), spares 50 + i and 60 + i, and a 3-byte extra block.
 struct TestSprite {
     TestSprite(uint16_t bitsPerPixel, uint8_t hasOptionalBlock)
-        : record{0x51515151, 0, 0, bitsPerPixel, hasOptionalBlock, tags, words[0], words[1], words[2], words[3],
-                 words[4], words[5], words[6], words[7], sizes[0], extra, sizes[1], pixels, sizes[2], optional} {}
+        : record{0x51515151, 0,        0,        bitsPerPixel, hasOptionalBlock, tags,     words[0],
+                 words[1],   words[2], words[3], words[4],     words[5],         words[6], words[7],
+                 sizes[0],   extra,    sizes[1], pixels,       sizes[2],         optional} {}
     TestSprite(const TestSprite &) = delete;  // the record points into this object
-    void addFrame(uint16_t width, uint16_t height, std::vector<uint8_t> stored)
-    {
+    void addFrame(uint16_t width, uint16_t height, std::vector<uint8_t> stored) {
         const int i = record.frameCount++, values[8] = {width, height, 10 + i, 20 + i, 30 + i, 40 + i, 50 + i, 60 + i};
         for (int field = 0; field < 8; ++field)
             words[field][i] = uint16_t(values[field]);
@@ -36,8 +36,7 @@ static SpriteLibrary g_earlyLibrary;
 const HMODULE g_handleAfterEarlyLoad = g_spriteModule.moduleHandle;
 const LoadSpriteLibraryProc g_entryAfterEarlyLoad = g_spriteModule.loadSpriteLibrary;
 
-TEST(SpriteModuleTest, BindingMadeDuringStaticConstructionSurvives)
-{
+TEST(SpriteModuleTest, BindingMadeDuringStaticConstructionSurvives) {
     ASSERT_TRUE(g_handleAfterEarlyLoad && g_entryAfterEarlyLoad);
     EXPECT_EQ(g_spriteModule.moduleHandle, g_handleAfterEarlyLoad);
     EXPECT_EQ(g_spriteModule.loadSpriteLibrary, g_entryAfterEarlyLoad);
@@ -47,15 +46,19 @@ TEST(SpriteModuleTest, BindingMadeDuringStaticConstructionSurvives)
 // Stored 16-bit pixels (b0, b1); 0x00, 0x01 is the spare bit only.
 const std::vector<uint8_t> kStored = {0xF8, 0x00, 0x00, 0x3E, 0x07, 0xC0, 0xFF, 0xFE, 0x00, 0x01, 0x00, 0x00};
 
-TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth)
-{
-    const struct { int depth; uint16_t bitsPerPixel, width, height; std::vector<uint8_t> stored;
-                   std::vector<uint32_t> expected; } cases[] = {  // expected empty: no surface
+TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth) {
+    const struct {
+        int depth;
+        uint16_t bitsPerPixel, width, height;
+        std::vector<uint8_t> stored;
+        std::vector<uint32_t> expected;
+    } cases[] = {
+        // expected empty: no surface
         {16, 16, 3, 2, kStored, {0x001F, 0xF800, 0x07C0, 0xFFDF, 0x0400, 0}},
         {32, 16, 3, 2, kStored, {0xF8, 0xF80000, 0xF800, 0xF8F8F8, 0x040000, 0}},
         {16, 24, 1, 2, {0x12, 0x34, 0x56, 0xFF, 0x00, 0x00}, {0x51A2, 0x001F}},  // blue as 16-bit blue gives it
         {32, 24, 2, 1, {0x12, 0x34, 0x56, 0x00, 0x00, 0x00}, {0x563412, 0}},
-        {16, 16, 2, 2, {0x00, 0x3E, 0xFF}, {0xF800, 0, 0, 0}},  // one whole pixel and a stray byte
+        {16, 16, 2, 2, {0x00, 0x3E, 0xFF}, {0xF800, 0, 0, 0}},                   // one whole pixel and a stray byte
         {16, 16, 2, 1, {0x00, 0x3E, 0xF8, 0x00, 0x07, 0xC0}, {0xF800, 0x001F}},  // more than the frame
         {16, 8, 2, 1, {0x00, 0x3E, 0xF8, 0x00}, {0, 0}},
         {16, 16, 0, 5, {0x00, 0x3E}, {}},
@@ -76,8 +79,7 @@ TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth)
     }
 }
 
-TEST(CreateFramesTest, OtherDisplayDepthsFailAtTheFirstFrame)
-{
+TEST(CreateFramesTest, OtherDisplayDepthsFailAtTheFirstFrame) {
     Display display;  // never initialised: nothing may be created
     display.bitDepth = 24;
     TestSprite sprite(16, 0), frameless(16, 1);
@@ -87,25 +89,35 @@ TEST(CreateFramesTest, OtherDisplayDepthsFailAtTheFirstFrame)
     EXPECT_TRUE(empty.createFrames(display, frameless.record) && empty.translucent == 1 && empty.frames.empty());
 }
 
-TEST(DrawAtTest, PlacesFrameZeroAndSkipsFramesOffTheScreen)
-{
+TEST(DrawAtTest, PlacesFrameZeroAndSkipsFramesOffTheScreen) {
     TestDisplay screen(16);
     ASSERT_TRUE(screen.ready);
     Picture sprite = numberedPicture(40, 20);
     sprite.at(5, 0) = 0;  // left out by both blits
     SpriteEntry entry;
     for (const Picture &picture : {sprite, filledPicture(40, 20, 0x1111)}) {
-        entry.frames.push_back({0, 40, 20, 20, 10, 0, 0, 0, 0, 0, nullptr, createPictureSurface(screen.display, picture)});
+        entry.frames.push_back(
+            {0, 40, 20, 20, 10, 0, 0, 0, 0, 0, nullptr, createPictureSurface(screen.display, picture)});
         screen.display.setColorKey(&entry.frames.back().surface, 0);
     }
     // drawn empty: nothing is drawn
-    const struct { int x, y, offsetX, offsetY, translucent; RECT drawn; int left, top; } cases[] = {
-        {100, 50, 0, 0, 0, {0, 0, 40, 20}, 80, 40},   {100, 50, 5, 3, 0, {0, 0, 40, 20}, 85, 43},
-        {100, 50, 0, 0, 1, {0, 0, 40, 20}, 80, 40},   {659, 50, 0, 0, 0, {0, 0, 1, 20}, 639, 40},
-        {660, 50, 0, 0, 0, {}, 0, 0},                 {-19, 50, 0, 0, 1, {39, 0, 40, 20}, 0, 40},
-        {-20, 50, 0, 0, 0, {}, 0, 0},                 {100, 489, 0, 0, 0, {0, 0, 40, 1}, 80, 479},
-        {100, 490, 0, 0, 1, {}, 0, 0},                {100, -9, 0, 0, 0, {0, 19, 40, 20}, 80, 0},
-        {100, -10, 0, 0, 0, {}, 0, 0},                {2147483647, 50, 65535, 0, 0, {}, 0, 0},
+    const struct {
+        int x, y, offsetX, offsetY, translucent;
+        RECT drawn;
+        int left, top;
+    } cases[] = {
+        {100, 50, 0, 0, 0, {0, 0, 40, 20}, 80, 40},
+        {100, 50, 5, 3, 0, {0, 0, 40, 20}, 85, 43},
+        {100, 50, 0, 0, 1, {0, 0, 40, 20}, 80, 40},
+        {659, 50, 0, 0, 0, {0, 0, 1, 20}, 639, 40},
+        {660, 50, 0, 0, 0, {}, 0, 0},
+        {-19, 50, 0, 0, 1, {39, 0, 40, 20}, 0, 40},
+        {-20, 50, 0, 0, 0, {}, 0, 0},
+        {100, 489, 0, 0, 0, {0, 0, 40, 1}, 80, 479},
+        {100, 490, 0, 0, 1, {}, 0, 0},
+        {100, -9, 0, 0, 0, {0, 19, 40, 20}, 80, 0},
+        {100, -10, 0, 0, 0, {}, 0, 0},
+        {2147483647, 50, 65535, 0, 0, {}, 0, 0},
     };
     for (const auto &c : cases) {
         entry.frames[0].offsetX = uint16_t(c.offsetX), entry.frames[0].offsetY = uint16_t(c.offsetY);
@@ -122,8 +134,7 @@ TEST(DrawAtTest, PlacesFrameZeroAndSkipsFramesOffTheScreen)
     EXPECT_TRUE(SpriteEntry().drawAt(screen.display, &screen.backBuffer, 100, 50));  // no frames
 }
 
-TEST(LoadSpritesTest, AppendsEverySpriteInFileOrderAndFailuresChangeNothing)
-{
+TEST(LoadSpritesTest, AppendsEverySpriteInFileOrderAndFailuresChangeNothing) {
     TestDisplay screen(16);
     ASSERT_TRUE(screen.ready && g_spriteModule.saveSpriteLibrary);
     const std::string path = "load_sprites_test.lspr", emptyPath = "load_sprites_empty.lspr";

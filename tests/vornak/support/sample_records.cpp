@@ -17,9 +17,25 @@ SpriteRecord SampleSprite::record() {
         for (std::vector<uint8_t> &block : *blocks[k])
             blockPointers[k].push_back(block.empty() ? nullptr : block.data());
     }
-    return {tag, uint16_t(n), auxWord, bitsPerPixel, hasOptionalBlock, frameTags.data(), width.data(), height.data(),
-            originX.data(), originY.data(), offsetX.data(), offsetY.data(), spare1.data(), spare2.data(),
-            extraSize.data(), blockPointers[0].data(), pixelSize.data(), blockPointers[1].data(), optionalSize.data(),
+    return {tag,
+            uint16_t(n),
+            auxWord,
+            bitsPerPixel,
+            hasOptionalBlock,
+            frameTags.data(),
+            width.data(),
+            height.data(),
+            originX.data(),
+            originY.data(),
+            offsetX.data(),
+            offsetY.data(),
+            spare1.data(),
+            spare2.data(),
+            extraSize.data(),
+            blockPointers[0].data(),
+            pixelSize.data(),
+            blockPointers[1].data(),
+            optionalSize.data(),
             blockPointers[2].data()};
 }
 
@@ -44,7 +60,9 @@ SampleLibrary exampleLibrary() {
     return library;
 }
 
-static int pick(std::mt19937 &rng, int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
+static int pick(std::mt19937 &rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
 
 // Usually a block of count random bytes; now and then an empty or negative count.
 static int32_t randomBlock(std::mt19937 &rng, int count, std::vector<uint8_t> &bytes) {
@@ -68,7 +86,8 @@ SampleSprite randomSprite(std::mt19937 &rng, int maxFrames, int maxSide) {
         s.extraSize.push_back(randomBlock(rng, pick(rng, 1, 37), s.extra.emplace_back()));
         const int pixelBytes = s.width.back() * s.height.back() * s.bitsPerPixel / 8;
         s.pixelSize.push_back(randomBlock(rng, pixelBytes, s.pixels.emplace_back()));
-        s.optionalSize.push_back(s.hasOptionalBlock ? randomBlock(rng, pick(rng, 1, 53), s.optional.emplace_back()) : 0);
+        s.optionalSize.push_back(s.hasOptionalBlock ? randomBlock(rng, pick(rng, 1, 53), s.optional.emplace_back())
+                                                    : 0);
     }
     return s;
 }
@@ -103,8 +122,9 @@ bool writeSeedCorpus(const std::filesystem::path &spriteDir, const std::filesyst
     bool ok = true;
     for (int i = 0; i < 8; ++i) {
         SampleSprite sprite = i == 0 ? exampleSprite() : i == 1 ? SampleSprite{} : randomSprite(rng, 4, 6);
-        SampleLibrary library =
-            i == 0 ? exampleLibrary() : i == 1 ? SampleLibrary{} : randomLibrary(rng, 1 + (i - 2) % 4, 3, 5);
+        SampleLibrary library = i == 0   ? exampleLibrary()
+                                : i == 1 ? SampleLibrary{}
+                                         : randomLibrary(rng, 1 + (i - 2) % 4, 3, 5);
         const SpriteRecord s = sprite.record();
         const SpriteLibraryRecord l = library.record();
         ok = SaveSprite(&s, (spriteDir / ("sprite-" + std::to_string(i))).string().c_str()) && ok;

@@ -54,7 +54,10 @@ public:
             path_ = std::filesystem::temp_directory_path() / ("vornak-test-" + std::to_string(seed()));
         while (!std::filesystem::create_directory(path_));
     }
-    ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     TempDir(const TempDir &) = delete;
     const std::filesystem::path &path() const { return path_; }
     std::string file(const std::string &name) const { return (path_ / name).string(); }

@@ -4,7 +4,12 @@ if(CMAKE_CROSSCOMPILING)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  find_path(GOOGLETEST_SOURCE_DIR NAMES googletest/include/gtest/gtest.h PATH_SUFFIXES src/googletest
+            DOC "GoogleTest's sources, built with the cross compiler" NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT GOOGLETEST_SOURCE_DIR)
+    message(FATAL_ERROR "GoogleTest's sources were not found (Debian package googletest); set GOOGLETEST_SOURCE_DIR")
+  endif()
+  add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   # Newer googletest sources define these aliases themselves.
   if(NOT TARGET GTest::gtest)
     add_library(GTest::gtest ALIAS gtest)

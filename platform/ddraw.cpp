@@ -29,10 +29,10 @@ const GUID IID_IDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x
 namespace standin {
 namespace {
 
-constexpr int desktopBitsPerPixel = 32;
-constexpr int maxSurfaceSide = 16384;
-constexpr size_t maxSurfaceBytes = size_t(256) << 20;
-constexpr DWORD maxBackBuffers = 3;
+constexpr int kDesktopBitsPerPixel = 32;
+constexpr int kMaxSurfaceSide = 16384;
+constexpr size_t kMaxSurfaceBytes = size_t(256) << 20;
+constexpr DWORD kMaxBackBuffers = 3;
 
 LiveCounts counts;
 
@@ -231,7 +231,7 @@ public:
             presenter().desktopSize(&width, &height);
         return height;
     }
-    int screenBits() const { return modeSet ? modeBitsPerPixel : desktopBitsPerPixel; }
+    int screenBits() const { return modeSet ? modeBitsPerPixel : kDesktopBitsPerPixel; }
 
 private:
     ~DirectDrawObject() = default;
@@ -288,7 +288,7 @@ public:
     // Memory for a surface of this size, zero-filled; null when too large.
     static uint8_t *allocatePixels(int surfaceWidth, int surfaceHeight, int bits) {
         size_t bytes = (size_t)paddedPitch(surfaceWidth, bits / 8) * (size_t)surfaceHeight;
-        if (bytes > maxSurfaceBytes)
+        if (bytes > kMaxSurfaceBytes)
             return nullptr;
         void *memory = std::aligned_alloc(64, (bytes + 63) & ~size_t(63));
         if (memory)
@@ -526,7 +526,7 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
             return DDERR_NOEXCLUSIVEMODE;
         if (flipping && desc->dwBackBufferCount == 0)
             return DDERR_INVALIDCAPS;
-        if (flipping && desc->dwBackBufferCount > maxBackBuffers)
+        if (flipping && desc->dwBackBufferCount > kMaxBackBuffers)
             return DDERR_OUTOFMEMORY;
         int width = screenWidth(), height = screenHeight();
         bits = screenBits();
@@ -562,7 +562,7 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
         return DDERR_INVALIDCAPS;  // off-screen flipping chains are not emulated
     if ((flags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || desc->dwWidth == 0 || desc->dwHeight == 0)
         return DDERR_INVALIDPARAMS;
-    if (desc->dwWidth > (DWORD)maxSurfaceSide || desc->dwHeight > (DWORD)maxSurfaceSide)
+    if (desc->dwWidth > (DWORD)kMaxSurfaceSide || desc->dwHeight > (DWORD)kMaxSurfaceSide)
         return DDERR_OUTOFMEMORY;
     int width = (int)desc->dwWidth, height = (int)desc->dwHeight;
     uint8_t *block = Surface::allocatePixels(width, height, bits);

@@ -14,8 +14,8 @@
 namespace standin {
 namespace {
 
-constexpr int pictureWidth = 640;
-constexpr int pictureHeight = 480;
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
 
 struct ScriptRun {
     std::vector<ScriptCommand> commands;
@@ -92,8 +92,8 @@ bool headlessOpen() {
 }
 
 void headlessDesktopSize(int *width, int *height) {
-    *width = pictureWidth;
-    *height = pictureHeight;
+    *width = kPictureWidth;
+    *height = kPictureHeight;
 }
 
 void headlessShow(const Frame &) {}

@@ -25,9 +25,9 @@ void copyRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptr
 
 namespace {
 
-constexpr int blockBytes = 32;
-typedef uint16_t Block16 __attribute__((vector_size(blockBytes)));
-typedef uint32_t Block32 __attribute__((vector_size(blockBytes)));
+constexpr int kBlockBytes = 32;
+typedef uint16_t Block16 __attribute__((vector_size(kBlockBytes)));
+typedef uint32_t Block32 __attribute__((vector_size(kBlockBytes)));
 
 // The key tests, on one pixel and on a block (all ones where skipped). For
 // 32-bit pixels only the colour bits count, not the unused top byte.
@@ -55,7 +55,7 @@ template <typename Pixel, typename Block, typename Key>
 PIXEL_INLINE void keyedRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                             int width, int rows, Key skips) {
     const int rowBytes = width * (int)sizeof(Pixel);
-    if (rowBytes < blockBytes) {
+    if (rowBytes < kBlockBytes) {
         for (int y = 0; y < rows; ++y) {
             Pixel *out = reinterpret_cast<Pixel *>(target + y * targetPitch);
             const Pixel *in = reinterpret_cast<const Pixel *>(source + y * sourcePitch);
@@ -64,16 +64,16 @@ PIXEL_INLINE void keyedRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_
         }
         return;
     }
-    const int lastBlock = rowBytes - blockBytes;
+    const int lastBlock = rowBytes - kBlockBytes;
     for (int y = 0; y < rows; ++y) {
         uint8_t *out = target + y * targetPitch;
         const uint8_t *in = source + y * sourcePitch;
         Block last = keyedBlock<Block>(in + lastBlock, out + lastBlock, skips);
-        for (int x = 0; x < lastBlock; x += blockBytes) {
+        for (int x = 0; x < lastBlock; x += kBlockBytes) {
             Block result = keyedBlock<Block>(in + x, out + x, skips);
-            std::memcpy(out + x, &result, blockBytes);
+            std::memcpy(out + x, &result, kBlockBytes);
         }
-        std::memcpy(out + lastBlock, &last, blockBytes);
+        std::memcpy(out + lastBlock, &last, kBlockBytes);
     }
 }
 

@@ -17,8 +17,8 @@
 namespace standin {
 namespace {
 
-constexpr size_t postedQueueLimit = 10000;  // as Windows: PostMessage fails beyond
-constexpr UINT firstClassAtom = 0xC000;
+constexpr size_t kPostedQueueLimit = 10000;  // as Windows: PostMessage fails beyond
+constexpr UINT kFirstClassAtom = 0xC000;
 
 struct WindowClass {
     std::string name;
@@ -183,7 +183,7 @@ void postInput(UINT message, WPARAM wParam, LPARAM lParam) {
         q.input.back() = msg;
         return;
     }
-    if (q.input.size() < postedQueueLimit)
+    if (q.input.size() < kPostedQueueLimit)
         q.input.push_back(msg);
 }
 
@@ -223,7 +223,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     std::vector<WindowClass> &classes = state().classes;
     if (classes.size() >= 0x3FFF)
         return 0;
-    ATOM atom = (ATOM)(firstClassAtom + classes.size());
+    ATOM atom = (ATOM)(kFirstClassAtom + classes.size());
     classes.push_back(
         WindowClass{windowClass->lpszClassName, windowClass->lpfnWndProc, windowClass->hbrBackground, atom});
     return atom;
@@ -357,7 +357,7 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     if (window && !findWindow(window))
         return FALSE;
     MessageQueue &q = queue();
-    if (q.posted.size() >= postedQueueLimit)
+    if (q.posted.size() >= kPostedQueueLimit)
         return FALSE;
     q.posted.push_back(makeMessage(window, message, wParam, lParam));
     return TRUE;

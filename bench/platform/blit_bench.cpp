@@ -11,10 +11,10 @@
 
 namespace {
 
-constexpr int screenWidth = 640;
-constexpr int screenHeight = 480;
-constexpr int spriteWidth = 40;
-constexpr int spriteHeight = 20;
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+constexpr int kSpriteWidth = 40;
+constexpr int kSpriteHeight = 20;
 
 struct Surfaces {
     IDirectDraw7 *directDraw = nullptr;
@@ -28,16 +28,16 @@ struct Surfaces {
         first->QueryInterface(IID_IDirectDraw7, reinterpret_cast<void **>(&directDraw));
         first->Release();
         directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
-        screen = make(screenWidth, screenHeight);
-        sprite = make(spriteWidth, spriteHeight);
+        screen = make(kScreenWidth, kScreenHeight);
+        sprite = make(kSpriteWidth, kSpriteHeight);
         // A tile: an opaque diamond on key 0, as the map's sprites are.
         DDSURFACEDESC2 desc = {};
         desc.dwSize = sizeof(desc);
         sprite->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
-        for (int y = 0; y < spriteHeight; ++y)
-            for (int x = 0; x < spriteWidth; ++x) {
-                int dx = 2 * x - spriteWidth + 1, dy = 4 * y - 2 * spriteHeight + 2;
-                uint16_t value = (std::abs(dx) + std::abs(dy) < spriteWidth) ? (uint16_t)(0x1234 + x) : 0;
+        for (int y = 0; y < kSpriteHeight; ++y)
+            for (int x = 0; x < kSpriteWidth; ++x) {
+                int dx = 2 * x - kSpriteWidth + 1, dy = 4 * y - 2 * kSpriteHeight + 2;
+                uint16_t value = (std::abs(dx) + std::abs(dy) < kSpriteWidth) ? (uint16_t)(0x1234 + x) : 0;
                 std::memcpy(static_cast<uint8_t *>(desc.lpSurface) + y * desc.lPitch + 2 * x, &value, 2);
             }
         sprite->Unlock(nullptr);
@@ -73,11 +73,11 @@ struct Walk {
     int x = 0;
     int y = 0;
     void next() {
-        x += spriteWidth;
-        if (x + spriteWidth > screenWidth) {
+        x += kSpriteWidth;
+        if (x + kSpriteWidth > kScreenWidth) {
             x = (x % 7);
-            y += spriteHeight;
-            if (y + spriteHeight > screenHeight)
+            y += kSpriteHeight;
+            if (y + kSpriteHeight > kScreenHeight)
                 y = y % 5;
         }
     }
@@ -92,23 +92,23 @@ void KeyedBltFast40x20(benchmark::State &state) {
         benchmark::DoNotOptimize(result);
         walk.next();
     }
-    state.SetItemsProcessed(state.iterations() * spriteWidth * spriteHeight);
-    state.SetBytesProcessed(state.iterations() * spriteWidth * spriteHeight * 2);
+    state.SetItemsProcessed(state.iterations() * kSpriteWidth * kSpriteHeight);
+    state.SetBytesProcessed(state.iterations() * kSpriteWidth * kSpriteHeight * 2);
 }
 BENCHMARK(KeyedBltFast40x20);
 
 // The reference for the blit: the same 1600 bytes, one memcpy, to the same
 // walk of places in a 640x480 16-bit picture.
 void Memcpy40x20(benchmark::State &state) {
-    std::vector<uint8_t> screen((size_t)screenWidth * screenHeight * 2);
-    std::vector<uint8_t> sprite((size_t)spriteWidth * spriteHeight * 2, 0x5A);
+    std::vector<uint8_t> screen((size_t)kScreenWidth * kScreenHeight * 2);
+    std::vector<uint8_t> sprite((size_t)kSpriteWidth * kSpriteHeight * 2, 0x5A);
     Walk walk;
     for (auto _ : state) {
-        std::memcpy(screen.data() + ((size_t)walk.y * screenWidth + walk.x) * 2, sprite.data(), sprite.size());
+        std::memcpy(screen.data() + ((size_t)walk.y * kScreenWidth + walk.x) * 2, sprite.data(), sprite.size());
         benchmark::ClobberMemory();
         walk.next();
     }
-    state.SetItemsProcessed(state.iterations() * spriteWidth * spriteHeight);
+    state.SetItemsProcessed(state.iterations() * kSpriteWidth * kSpriteHeight);
     state.SetBytesProcessed(state.iterations() * (int64_t)sprite.size());
 }
 BENCHMARK(Memcpy40x20);
@@ -116,17 +116,17 @@ BENCHMARK(Memcpy40x20);
 // The same 1600 bytes in the sprite's shape: one memcpy per 80-byte row at the
 // screen's row length.
 void Memcpy40x20Rows(benchmark::State &state) {
-    std::vector<uint8_t> screen((size_t)screenWidth * screenHeight * 2);
-    std::vector<uint8_t> sprite((size_t)spriteWidth * spriteHeight * 2, 0x5A);
+    std::vector<uint8_t> screen((size_t)kScreenWidth * kScreenHeight * 2);
+    std::vector<uint8_t> sprite((size_t)kSpriteWidth * kSpriteHeight * 2, 0x5A);
     Walk walk;
     for (auto _ : state) {
-        uint8_t *to = screen.data() + ((size_t)walk.y * screenWidth + walk.x) * 2;
-        for (int row = 0; row < spriteHeight; ++row)
-            std::memcpy(to + (size_t)row * screenWidth * 2, sprite.data() + row * spriteWidth * 2, spriteWidth * 2);
+        uint8_t *to = screen.data() + ((size_t)walk.y * kScreenWidth + walk.x) * 2;
+        for (int row = 0; row < kSpriteHeight; ++row)
+            std::memcpy(to + (size_t)row * kScreenWidth * 2, sprite.data() + row * kSpriteWidth * 2, kSpriteWidth * 2);
         benchmark::ClobberMemory();
         walk.next();
     }
-    state.SetItemsProcessed(state.iterations() * spriteWidth * spriteHeight);
+    state.SetItemsProcessed(state.iterations() * kSpriteWidth * kSpriteHeight);
     state.SetBytesProcessed(state.iterations() * (int64_t)sprite.size());
 }
 BENCHMARK(Memcpy40x20Rows);
@@ -141,12 +141,12 @@ void ColorFill640x480(benchmark::State &state) {
         HRESULT result = surfaces.screen->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects);
         benchmark::DoNotOptimize(result);
     }
-    state.SetBytesProcessed(state.iterations() * screenWidth * screenHeight * 2);
+    state.SetBytesProcessed(state.iterations() * kScreenWidth * kScreenHeight * 2);
 }
 BENCHMARK(ColorFill640x480);
 
 void Memcpy640x480(benchmark::State &state) {
-    std::vector<uint8_t> from((size_t)screenWidth * screenHeight * 2, 0x5A);
+    std::vector<uint8_t> from((size_t)kScreenWidth * kScreenHeight * 2, 0x5A);
     std::vector<uint8_t> to(from.size());
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), from.size());

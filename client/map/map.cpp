@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 
 #include "client/sprites/sprite_library.h"
 
 namespace {
 
-constexpr int64_t headerSize = 16;
-constexpr int64_t objectRecordSize = 24;
-constexpr int64_t tileRecordSize = 5;
+constexpr int64_t kHeaderSize = 16;
+constexpr int64_t kObjectRecordSize = 24;
+constexpr int64_t kTileRecordSize = 5;
 
 class MapFile {
 public:
@@ -23,23 +24,6 @@ public:
     MapFile &operator=(const MapFile &) = delete;
 
     bool isOpen() const { return file != nullptr; }
-
-    // The file's length in bytes, or 0 when it cannot be told; the stream is
-    // left at its start.
-    int64_t size() {
-#if defined(_WIN32)
-        if (_fseeki64(file, 0, SEEK_END) != 0)
-            return 0;
-        const int64_t length = _ftelli64(file);
-        _fseeki64(file, 0, SEEK_SET);
-#else
-        if (fseeko(file, 0, SEEK_END) != 0)
-            return 0;
-        const int64_t length = ftello(file);
-        fseeko(file, 0, SEEK_SET);
-#endif
-        return std::max<int64_t>(length, 0);
-    }
 
     // Reads a little-endian int32 into value; on a short read value is kept.
     bool readInt32(int32_t &value) {
@@ -93,7 +77,10 @@ bool Map::load(const char *path, SpriteLibrary &library) {
     delete[] data->objects;
     data->objects = nullptr;
 
-    int64_t bytesLeft = file.size() - headerSize;
+    std::error_code error;
+    const uintmax_t fileSize = std::filesystem::file_size(path, error);
+    // A size that cannot be told (a pipe, say) backs no records at all.
+    int64_t bytesLeft = (error ? 0 : int64_t(std::min<uintmax_t>(fileSize, INT64_MAX))) - kHeaderSize;
     file.readInt32(data->mapTag);
     file.readInt32(data->sizeX);
     file.readInt32(data->sizeY);
@@ -102,17 +89,17 @@ bool Map::load(const char *path, SpriteLibrary &library) {
     // Counts are cut to the records the file's bytes reach (a partial record
     // counts), so every allocation stays within a small multiple of its size.
     data->objectCount =
-        static_cast<int32_t>(std::min<int64_t>(data->objectCount, recordsHeld(bytesLeft, objectRecordSize)));
+        static_cast<int32_t>(std::min<int64_t>(data->objectCount, recordsHeld(bytesLeft, kObjectRecordSize)));
     const int32_t objectCount = std::max(data->objectCount, 0);
     if (objectCount > 0) {
         data->objects = new (std::nothrow) MapObject[objectCount]();
         if (data->objects == nullptr)
             data->objectCount = 0;
     }
-    bytesLeft -= objectRecordSize * objectCount;
+    bytesLeft -= kObjectRecordSize * objectCount;
 
     if (data->sizeX > 0 && data->sizeY > 0) {
-        const int64_t tilesHeld = recordsHeld(bytesLeft, tileRecordSize);
+        const int64_t tilesHeld = recordsHeld(bytesLeft, kTileRecordSize);
         data->sizeX = static_cast<int32_t>(std::min<int64_t>(data->sizeX, tilesHeld));
         if (data->sizeX > 0) {
             data->sizeY = static_cast<int32_t>(std::min<int64_t>(data->sizeY, recordsHeld(tilesHeld, data->sizeX)));

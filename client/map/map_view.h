@@ -21,12 +21,14 @@ using DrawSpriteProc = bool (*)(int32_t sprite, int32_t x, int32_t y);
 
 class MapView {
 public:
-    static constexpr int32_t tileWidth = 40;
-    static constexpr int32_t tileHeight = 20;
+    static constexpr int32_t kTileWidth = 40;
+    static constexpr int32_t kTileHeight = 20;
+    static constexpr int32_t kHalfTileWidth = kTileWidth / 2;
+    static constexpr int32_t kHalfTileHeight = kTileHeight / 2;
 
     // Row r of a tile cell is covered from column leftEdge[r] to rightEdge[r].
-    int8_t leftEdge[tileHeight];
-    int8_t rightEdge[tileHeight];
+    int8_t leftEdge[kTileHeight];
+    int8_t rightEdge[kTileHeight];
     ObjectList *objects = nullptr;
     MapData *map = nullptr;
     int32_t centerX = 0;

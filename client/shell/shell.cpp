@@ -6,9 +6,16 @@
 
 namespace {
 
-constexpr char windowClassName[] = "Client";
-constexpr char spriteLibraryPath[] = "sprites/test.lspr";
-constexpr char mapPath[] = "maps/test.map";
+constexpr char kWindowClassName[] = "Client";
+constexpr char kSpriteLibraryPath[] = "sprites/test.lspr";
+constexpr char kMapPath[] = "maps/test.map";
+constexpr int32_t kScreenWidth = 640;
+constexpr int32_t kScreenHeight = 480;
+constexpr int32_t kBitDepth = 16;
+constexpr int32_t kViewRadius = 15;  // tile steps to either side, tile rows above and below
+// The middle of the screen, as fixed numbers rather than read off the display.
+constexpr int32_t kScreenCenterX = 320;
+constexpr int32_t kScreenCenterY = 240;
 
 }  // namespace
 
@@ -20,10 +27,10 @@ HWND createMainWindow(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = windowClassName;
+    windowClass.lpszClassName = kWindowClassName;
     RegisterClassExA(&windowClass);
 
-    HWND window = CreateWindowExA(0, windowClassName, "Client", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+    HWND window = CreateWindowExA(0, kWindowClassName, "Client", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                   GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         std::exit(-1);
@@ -55,9 +62,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 bool setupDisplay(HWND window) {
-    g_display.bitDepth = 16;
-    g_display.screenWidth = 640;
-    g_display.screenHeight = 480;
+    g_display.bitDepth = kBitDepth;
+    g_display.screenWidth = kScreenWidth;
+    g_display.screenHeight = kScreenHeight;
     g_display.directDraw = &g_directDraw;
     g_display.primarySurface = &g_primarySurface;
     g_display.backBuffer = &g_backBuffer;
@@ -67,12 +74,12 @@ bool setupDisplay(HWND window) {
 
 bool setupScene() {
     g_spriteLibrary.display = &g_display;
-    if (!g_spriteLibrary.loadSprites(spriteLibraryPath))
+    if (!g_spriteLibrary.loadSprites(kSpriteLibraryPath))
         return false;
 
     g_mapData = MapData{};
     g_map.data = &g_mapData;
-    if (!g_map.load(mapPath, g_spriteLibrary))
+    if (!g_map.load(kMapPath, g_spriteLibrary))
         return false;
 
     g_objectList.map = &g_mapData;
@@ -82,10 +89,10 @@ bool setupScene() {
     g_mapView.map = &g_mapData;
     g_mapView.centerX = 0;
     g_mapView.centerY = 0;
-    g_mapView.radiusX = 15;
-    g_mapView.radiusY = 15;
-    g_mapView.screenCenterX = 320;
-    g_mapView.screenCenterY = 240;
+    g_mapView.radiusX = kViewRadius;
+    g_mapView.radiusY = kViewRadius;
+    g_mapView.screenCenterX = kScreenCenterX;
+    g_mapView.screenCenterY = kScreenCenterY;
     g_mapView.drawSprite = drawViewSprite;
     return true;
 }

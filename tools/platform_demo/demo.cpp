@@ -14,11 +14,11 @@
 
 namespace {
 
-constexpr int spriteWidth = 40;
-constexpr int spriteHeight = 20;
-constexpr uint16_t background = 0x0010;  // dark blue
-constexpr uint16_t red = 0xF800;
-constexpr uint16_t green = 0x07E0;
+constexpr int kSpriteWidth = 40;
+constexpr int kSpriteHeight = 20;
+constexpr uint16_t kBackground = 0x0010;  // dark blue
+constexpr uint16_t kRed = 0xF800;
+constexpr uint16_t kGreen = 0x07E0;
 
 int mouseX = 0, mouseY = 0;
 bool pinned = false;
@@ -37,8 +37,8 @@ LRESULT CALLBACK demoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
     if (message == WM_LBUTTONUP) {
         pinned = true;
-        pinnedX = std::min(mouseX, 640 - spriteWidth);
-        pinnedY = std::min(mouseY, 480 - spriteHeight);
+        pinnedX = std::min(mouseX, 640 - kSpriteWidth);
+        pinnedY = std::min(mouseY, 480 - kSpriteHeight);
         return 0;
     }
     if (message == WM_CLOSE) {
@@ -48,16 +48,16 @@ LRESULT CALLBACK demoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The sprite: red top-left quarter, green elsewhere, a transparent first
+// The sprite: kRed top-left quarter, kGreen elsewhere, a transparent first
 // column (key 0), so a flip or a lost key shows.
 uint16_t spritePixel(int x, int y) {
     if (x == 0)
         return 0;
-    return (x < spriteWidth / 2 && y < spriteHeight / 2) ? red : green;
+    return (x < kSpriteWidth / 2 && y < kSpriteHeight / 2) ? kRed : kGreen;
 }
 
 void spritePosition(int frame, int *x, int *y) {
-    *x = pinned ? pinnedX : (frame * 4) % (640 - spriteWidth);
+    *x = pinned ? pinnedX : (frame * 4) % (640 - kSpriteWidth);
     *y = pinned ? pinnedY : 100 + (frame * 2) % 300;
 }
 
@@ -66,15 +66,15 @@ IDirectDrawSurface7 *makeSprite(IDirectDraw7 *directDraw) {
     std::memset(&desc, 0, sizeof(desc));
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = spriteWidth;
-    desc.dwHeight = spriteHeight;
+    desc.dwWidth = kSpriteWidth;
+    desc.dwHeight = kSpriteHeight;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     IDirectDrawSurface7 *sprite = nullptr;
     if (FAILED(directDraw->CreateSurface(&desc, &sprite, nullptr)))
         return nullptr;
     if (SUCCEEDED(sprite->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) {
-        for (int y = 0; y < spriteHeight; ++y)
-            for (int x = 0; x < spriteWidth; ++x) {
+        for (int y = 0; y < kSpriteHeight; ++y)
+            for (int x = 0; x < kSpriteWidth; ++x) {
                 uint16_t value = spritePixel(x, y);
                 std::memcpy(static_cast<uint8_t *>(desc.lpSurface) + y * desc.lPitch + 2 * x, &value, 2);
             }
@@ -91,7 +91,7 @@ uint16_t framePixel(const standin::Frame &frame, int x, int y) {
     return value;
 }
 
-// The last frame shows frame number lastFrame: background, sprite, key.
+// The last frame shows frame number lastFrame: kBackground, sprite, key.
 bool lastFrameAsDrawn(int lastFrame) {
     const standin::Frame &frame = standin::lastPresentedFrame();
     if (frame.width != 640 || frame.height != 480 || frame.bitsPerPixel != 16)
@@ -101,12 +101,12 @@ bool lastFrameAsDrawn(int lastFrame) {
     struct Probe {
         int x, y;
         uint16_t expected;
-    } probes[] = {{x, y, background},
-                  {x + 1, y, red},
-                  {x + spriteWidth - 1, y, green},
-                  {x + 1, y + spriteHeight - 1, green},
-                  {x + spriteWidth, y, background},
-                  {0, 479, background}};
+    } probes[] = {{x, y, kBackground},
+                  {x + 1, y, kRed},
+                  {x + kSpriteWidth - 1, y, kGreen},
+                  {x + 1, y + kSpriteHeight - 1, kGreen},
+                  {x + kSpriteWidth, y, kBackground},
+                  {0, 479, kBackground}};
     bool ok = true;
     for (const Probe &probe : probes) {
         uint16_t got = framePixel(frame, probe.x, probe.y);
@@ -165,7 +165,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     DDBLTFX fill;
     std::memset(&fill, 0, sizeof(fill));
     fill.dwSize = sizeof(fill);
-    fill.dwFillColor = background;
+    fill.dwFillColor = kBackground;
     int frame = 0;
     MSG msg;
     for (;;) {

@@ -4,8 +4,7 @@
 // Frames: every present (Flip of the primary, or a Blt onto it) is counted and
 // its picture kept until the next one, also after every DirectDraw object is
 // gone. A Frame's rows are tight (pitch = width * bytes per pixel), top down,
-// little-endian pixels in the surface's format: 16-bit 5-6-5 or 32-bit
-// X8R8G8B8.
+// pixels in the surface's format (16 or 32 bits, client/display/display.h).
 //
 // PNG: 8-bit RGB. A 5-6-5 pixel is widened by repeating its top bits,
 // r8 = (r5 << 3) | (r5 >> 2), g8 = (g6 << 2) | (g6 >> 4),

@@ -11,8 +11,8 @@
  * 32 bits; WPARAM, LPARAM and LRESULT are pointer sized, as on 64-bit Windows.
  * Surface memory belongs to the surface; lpSurface from Lock is valid until
  * Unlock, and rows start lPitch bytes apart (lPitch is larger than the row).
- * Pixels are little-endian: 16-bit 5-6-5 (red in bits 15-11) or 32-bit
- * X8R8G8B8 (bytes blue, green, red, unused). Interfaces are reference counted
+ * Surfaces hold 16- or 32-bit pixels in the display formats of
+ * client/display/display.h. Interfaces are reference counted
  * as in COM; Release returns the new count.
  */
 #ifndef PLATFORM_WIN32_H

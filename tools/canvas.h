@@ -4,9 +4,8 @@
 // Pixel (x, y) is element y * width + x; x to the right, y down. A pixel is
 // either covered (it has a colour) or uncovered; uncovered pixels pack as 0,
 // the transparent value. Packed blocks run row by row from the top without
-// padding: 16 bits as two bytes (b0 bits 7-3 blue, bits 2-0 high green;
-// b1 bits 7-6 low green, bits 5-1 red, bit 0 clear), 24 bits as the bytes
-// blue, green, red.
+// padding, in the stored layouts of common/sprite_records.h (the 16-bit spare
+// bit clear).
 #ifndef TOOLS_CANVAS_H
 #define TOOLS_CANVAS_H
 

@@ -1,5 +1,7 @@
 #include "vornak/sprite_format.h"
 
+#include "common/frame_arrays.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -38,12 +40,6 @@ bool writeBlock(ByteWriter &out, int32_t size, const uint8_t *data) {
     if (size > 0 && !data)
         return false;
     return out.writeI32(size) && (size <= 0 || out.write(data, static_cast<size_t>(size)));
-}
-
-bool hasFrameArrays(const SpriteRecord &s) {
-    const bool common = s.frameTags && s.width && s.height && s.originX && s.originY && s.offsetX && s.offsetY &&
-                        s.spare1 && s.spare2 && s.extraSize && s.extraData && s.pixelSize && s.pixelData;
-    return common && (s.hasOptionalBlock == 0 || (s.optionalSize && s.optionalData));
 }
 
 }  // namespace

@@ -9,10 +9,15 @@
 // Operations that take a surface variable read the interface out of it at the
 // time of the call. Surfaces made by createSurface belong to the caller.
 //
-// Pixels are laid out by bitDepth alone, never queried: 15 is 16-bit 5-5-5
-// (blue in bits 0-4), 16 is 16-bit 5-6-5, 24 is three bytes and 32 four bytes
-// per pixel, one byte per channel in the low three bytes (blue first). Pixel
-// buffers are rows top down, tightly packed, bitDepth / 8 bytes per pixel.
+// Display pixel formats, chosen by bitDepth alone and never queried; every
+// pixel is little-endian, rows start lPitch bytes apart:
+//   15: 16-bit word, blue in bits 0-4, green 5-9, red 10-14.
+//   16: 16-bit 5-6-5 word, blue in bits 0-4, green 5-10, red 11-15.
+//   24: three bytes, blue, green, red.
+//   32: four bytes, blue, green, red, and one that carries no channel.
+// Pixel value 0 is transparent wherever a colour key applies. Pixel buffers
+// handed to createSurface are rows top down, tightly packed, bitDepth / 8
+// bytes per pixel.
 #ifndef CLIENT_DISPLAY_DISPLAY_H
 #define CLIENT_DISPLAY_DISPLAY_H
 

@@ -1,6 +1,8 @@
 #include "client/sprites/sprite_library.h"
 
 #include "client/sprites/sprite_module.h"
+#include "common/frame_arrays.h"
+#include "common/stored_pixels.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -35,12 +37,6 @@ void convertPixels(const uint8_t *stored, int32_t storedSize, int bitsPerPixel, 
             buffer[4 * p + 2] = stored[3 * p + 2];
         }
     }
-}
-
-bool hasFrameArrays(const SpriteRecord &sprite) {
-    return sprite.frameTags && sprite.width && sprite.height && sprite.originX && sprite.originY && sprite.offsetX &&
-           sprite.offsetY && sprite.spare1 && sprite.spare2 && sprite.extraSize && sprite.extraData &&
-           sprite.pixelSize && sprite.pixelData;
 }
 
 }  // namespace

@@ -2,12 +2,8 @@
 // library file, converted to the display's depth and held as an off-screen
 // surface with source colour key 0.
 //
-// Stored pixels (SpriteRecord pixel blocks, rows top down, no padding):
-//   24 bits: bytes blue, green, red.
-//   16 bits: byte 0 = blue in bits 7-3, green bits 4-2 in bits 2-0;
-//            byte 1 = green bits 1-0 in bits 7-6, red in bits 5-1, a spare bit 0.
-// Display pixels: 16 bits is a little-endian 5-6-5 word (red on top); 32 bits
-// is the bytes blue, green, red, 0.
+// Stored pixel layouts: common/sprite_records.h; display formats:
+// client/display/display.h; the conversions: common/stored_pixels.h.
 //
 // Ownership: the library owns its arrays, each entry's frames array and every
 // frame surface (released once, by the library's destructor). names and
@@ -76,28 +72,5 @@ public:
     // Position of the first sprite with this identifier, or -1.
     int32_t indexOfSprite(int32_t id) const;
 };
-
-// One stored 16-bit pixel (b0 stored first) as a 5-6-5 display word, low byte
-// first. Green's lowest bit is 0; the spare bit lands in the top green bit.
-inline void convert16To16(uint8_t b0, uint8_t b1, uint8_t *out) {
-    out[0] = uint8_t((b1 & 0xC0) | (b0 >> 3));
-    out[1] = uint8_t((b0 & 0x07) | (b1 << 2));
-}
-
-// One stored 16-bit pixel as the blue, green and red bytes of a 32-bit
-// display pixel; the spare bit lands in bit 2 of red.
-inline void convert16To32(uint8_t b0, uint8_t b1, uint8_t *out) {
-    out[0] = uint8_t(b0 & 0xF8);
-    out[1] = uint8_t(((b0 & 0x07) << 5) | ((b1 >> 3) & 0x18));
-    out[2] = uint8_t(b1 << 2);
-}
-
-// One stored 24-bit pixel as a 5-6-5 display word, low byte first: the top
-// 5, 6 and 5 bits of red, green and blue.
-inline void convert24To16(uint8_t blue, uint8_t green, uint8_t red, uint8_t *out) {
-    uint16_t word = uint16_t((red & 0xF8) << 8 | (green & 0xFC) << 3 | blue >> 3);
-    out[0] = uint8_t(word);
-    out[1] = uint8_t(word >> 8);
-}
 
 #endif

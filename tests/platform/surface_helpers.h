@@ -20,7 +20,7 @@ HWND testWindow();  // one such window, made once per process
 // A DirectDraw object as IDirectDraw7 at this cooperative level on the window
 // (testWindow() when null), or null.
 IDirectDraw7 *createDirectDraw(DWORD level = DDSCL_NORMAL, HWND window = nullptr);
-// An off-screen system-memory surface (16 bits: 5-6-5, 32: X8R8G8B8), or null.
+// An off-screen system-memory surface (16 or 32 bits), or null.
 IDirectDrawSurface7 *createSurface(IDirectDraw7 *directDraw, int width, int height, int bitsPerPixel);
 // A primary surface of this description.
 HRESULT createPrimary(IDirectDraw7 *directDraw, DWORD flags, DWORD caps, IDirectDrawSurface7 **primary,

@@ -2,10 +2,11 @@
 // PNG output, live counts and reset.
 #include "platform/core.h"
 
+#include "common/png_image.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <png.h>
 
 namespace standin {
 namespace {
@@ -121,45 +122,26 @@ bool saveFramePng(const Frame &frame, const std::string &path) {
     if (frame.width <= 0 || frame.height <= 0 || (frame.bitsPerPixel != 16 && frame.bitsPerPixel != 32) ||
         frame.bytes.size() < (size_t)frame.pitch * (size_t)frame.height)
         return false;
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    std::vector<png_byte> row((size_t)frame.width * 3);
-    bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, (png_uint_32)frame.width, (png_uint_32)frame.height, 8, PNG_COLOR_TYPE_RGB,
-                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < frame.height; ++y) {
-            const uint8_t *in = frame.bytes.data() + (size_t)y * frame.pitch;
-            png_byte *out = row.data();
-            for (int x = 0; x < frame.width; ++x, out += 3) {
-                if (frame.bitsPerPixel == 16) {
-                    unsigned value = (unsigned)in[2 * x] | ((unsigned)in[2 * x + 1] << 8);
-                    unsigned r5 = value >> 11, g6 = (value >> 5) & 0x3F, b5 = value & 0x1F;
-                    out[0] = (png_byte)((r5 << 3) | (r5 >> 2));
-                    out[1] = (png_byte)((g6 << 2) | (g6 >> 4));
-                    out[2] = (png_byte)((b5 << 3) | (b5 >> 2));
-                } else {
-                    out[0] = in[4 * x + 2];
-                    out[1] = in[4 * x + 1];
-                    out[2] = in[4 * x];
-                }
+    Image image(frame.width, frame.height, 3);
+    for (int y = 0; y < frame.height; ++y) {
+        const uint8_t *in = frame.bytes.data() + (size_t)y * frame.pitch;
+        uint8_t *out = image.at(0, y);
+        for (int x = 0; x < frame.width; ++x, out += 3) {
+            if (frame.bitsPerPixel == 16) {
+                unsigned value = (unsigned)in[2 * x] | ((unsigned)in[2 * x + 1] << 8);
+                unsigned r5 = value >> 11, g6 = (value >> 5) & 0x3F, b5 = value & 0x1F;
+                out[0] = (uint8_t)((r5 << 3) | (r5 >> 2));
+                out[1] = (uint8_t)((g6 << 2) | (g6 >> 4));
+                out[2] = (uint8_t)((b5 << 3) | (b5 >> 2));
+            } else {
+                out[0] = in[4 * x + 2];
+                out[1] = in[4 * x + 1];
+                out[2] = in[4 * x];
             }
-            png_write_row(png, row.data());
         }
-        png_write_end(png, nullptr);
-    } else {
-        ok = false;
     }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    ok = (std::fclose(file) == 0) && ok;
-    if (!ok)
-        std::remove(path.c_str());
-    return ok;
+    std::string error;
+    return writePng(path, image, error);
 }
 
 void reset() {

@@ -1,5 +1,6 @@
 // What only the stand-in has: live counts, padded pitch, kept frames, PNG
 // output, the headless presenter's script, and the viewport maths.
+#include "common/png_image.h"
 #include "platform/script.h"
 #include "platform/standin.h"
 #include "platform/viewport.h"
@@ -9,7 +10,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <png.h>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -145,14 +145,12 @@ TEST_F(Frames, EachFlipPresentsTheFrontAndTheLastFrameOutlivesTheDisplayAsPng) {
               std::make_tuple(640, 480, 16, 1280));
     std::string path = ::testing::TempDir() + "standin_frame.png";
     ASSERT_TRUE(standin::saveFramePng(frame, path));
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    Image image;
+    std::string error;
+    ASSERT_TRUE(readPng(path, 3, image, error)) << error;
     std::remove(path.c_str());
-    ASSERT_EQ(std::make_pair(image.width, image.height), std::make_pair(640u, 480u));
+    ASSERT_EQ(std::make_pair(image.width, image.height), std::make_pair(640, 480));
+    const std::vector<uint8_t> &rgb = image.pixels;
     // 5-6-5 widens by repeating the top bits: red, green, blue; lowest steps, white, grey.
     std::vector<uint8_t> got(rgb.begin(), rgb.begin() + 9);
     got.insert(got.end(), rgb.begin() + 640 * 3, rgb.begin() + 640 * 3 + 9);

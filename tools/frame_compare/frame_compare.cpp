@@ -32,11 +32,11 @@ bool endsWith(const std::string &text, const std::string &tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool readPicture(const std::string &path, RgbImage &image) {
+bool readPicture(const std::string &path, Image &image) {
     std::string error;
     bool ok = false;
     if (endsWith(path, ".png")) {
-        ok = readPngFile(path, image, error);
+        ok = readPng(path, 3, image, error);
     } else {
         std::vector<uint8_t> bytes;
         if (!readWholeFile(path, bytes))
@@ -58,8 +58,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: frame_compare EXPECTED GOT OUTPUT_PREFIX\n");
         return 2;
     }
-    RgbImage expected;
-    RgbImage got;
+    Image expected;
+    Image got;
     if (!readPicture(argv[1], expected) || !readPicture(argv[2], got))
         return 2;
     if (got.width < expected.width || got.height < expected.height) {
@@ -75,8 +75,11 @@ int main(int argc, char **argv) {
         return 0;
     }
     std::string prefix = argv[3];
-    bool saved = writePngFile(prefix + "-expected.png", expected) && writePngFile(prefix + "-got.png", got) &&
-                 writePngFile(prefix + "-diff.png", difference.marked);
+    std::string error;
+    bool saved = writePng(prefix + "-expected.png", expected, error) && writePng(prefix + "-got.png", got, error) &&
+                 writePng(prefix + "-diff.png", difference.marked, error);
+    if (!saved)
+        std::fprintf(stderr, "frame_compare: %s\n", error.c_str());
     std::printf("frame_compare: %lld of %d pixels differ between %s and %s; %s %s-{expected,got,diff}.png\n",
                 static_cast<long long>(difference.pixels), expected.width * expected.height, argv[1], argv[2],
                 saved ? "saved" : "could not save", prefix.c_str());

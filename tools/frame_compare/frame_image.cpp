@@ -1,7 +1,5 @@
 #include "tools/frame_compare/frame_image.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -41,7 +39,7 @@ bool isChannelMask(uint32_t mask) {
 
 }  // namespace
 
-bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &error) {
+bool readXwd(const std::vector<uint8_t> &file, Image &image, std::string &error) {
     // The header is 25 big-endian 32-bit fields, then the window name (up to
     // headerSize), then colourCount 12-byte colour entries, then the pixels.
     enum {
@@ -98,12 +96,10 @@ bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &err
         return false;
     }
     bool mostSignificantFirst = field[ByteOrder] != 0;
-    image.width = int32_t(width);
-    image.height = int32_t(height);
-    image.rgb.assign(size_t(width) * height * 3, 0);
+    image = Image(int32_t(width), int32_t(height), 3);
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t *row = &file[start + pitch * y];
-        uint8_t *out = &image.rgb[size_t(y) * width * 3];
+        uint8_t *out = &image.pixels[size_t(y) * width * 3];
         for (uint32_t x = 0; x < width; ++x) {
             const uint8_t *p = row + x * bytesPerPixel;
             uint32_t pixel = 0;
@@ -118,60 +114,22 @@ bool readXwd(const std::vector<uint8_t> &file, RgbImage &image, std::string &err
     return true;
 }
 
-bool readPngFile(const std::string &path, RgbImage &image, std::string &error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        error = "PNG: " + std::string(png.message);
-        return false;
-    }
-    if (png.width == 0 || png.height == 0 || png.width > uint32_t(kMaxSide) || png.height > uint32_t(kMaxSide)) {
-        png_image_free(&png);
-        error = "PNG: absurd picture size";
-        return false;
-    }
-    png.format = PNG_FORMAT_RGB;
-    image.width = int32_t(png.width);
-    image.height = int32_t(png.height);
-    image.rgb.assign(PNG_IMAGE_SIZE(png), 0);
-    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
-        error = "PNG: " + std::string(png.message);
-        png_image_free(&png);
-        return false;
-    }
-    return true;
-}
-
-bool writePngFile(const std::string &path, const RgbImage &image) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = uint32_t(image.width);
-    png.height = uint32_t(image.height);
-    png.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&png, path.c_str(), 0, image.rgb.data(), 0, nullptr) != 0;
-}
-
-RgbImage cropTopLeft(const RgbImage &image, int32_t width, int32_t height) {
-    RgbImage part;
-    part.width = width;
-    part.height = height;
-    part.rgb.resize(size_t(width) * height * 3);
+Image cropTopLeft(const Image &image, int32_t width, int32_t height) {
+    Image part(width, height, 3);
     for (int32_t y = 0; y < height; ++y)
-        std::memcpy(&part.rgb[size_t(y) * width * 3], &image.rgb[size_t(y) * image.width * 3], size_t(width) * 3);
+        std::memcpy(&part.pixels[size_t(y) * width * 3], &image.pixels[size_t(y) * image.width * 3], size_t(width) * 3);
     return part;
 }
 
-FrameDifference compare565(const RgbImage &expected, const RgbImage &got) {
+FrameDifference compare565(const Image &expected, const Image &got) {
     static const uint8_t kTopBits[3] = {0xF8, 0xFC, 0xF8};
     FrameDifference result;
     result.marked = expected;
     for (int32_t y = 0; y < expected.height; ++y) {
         for (int32_t x = 0; x < expected.width; ++x) {
-            const uint8_t *e = &expected.rgb[(size_t(y) * expected.width + x) * 3];
-            const uint8_t *g = &got.rgb[(size_t(y) * got.width + x) * 3];
-            uint8_t *m = &result.marked.rgb[(size_t(y) * expected.width + x) * 3];
+            const uint8_t *e = &expected.pixels[(size_t(y) * expected.width + x) * 3];
+            const uint8_t *g = &got.pixels[(size_t(y) * got.width + x) * 3];
+            uint8_t *m = &result.marked.pixels[(size_t(y) * expected.width + x) * 3];
             bool same = true;
             for (int c = 0; c < 3; ++c)
                 same = same && (e[c] & kTopBits[c]) == (g[c] & kTopBits[c]);

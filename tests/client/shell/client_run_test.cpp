@@ -34,14 +34,14 @@ struct ProgramRun {
 
     // The 5-6-5 words of a saved 640 x 480 picture (each channel's top bits).
     std::vector<uint16_t> picture(const std::string &name) const {
-        RgbImage image;
+        Image image;
         std::string error;
-        EXPECT_TRUE(readPngFile((scratch / name).string(), image, error)) << name << ": " << error;
+        EXPECT_TRUE(readPng((scratch / name).string(), 3, image, error)) << name << ": " << error;
         EXPECT_TRUE(image.width == 640 && image.height == 480);
-        image.rgb.resize(640 * 480 * 3);
+        image.pixels.resize(640 * 480 * 3);
         std::vector<uint16_t> words(640 * 480);
         for (size_t i = 0; i < words.size(); ++i) {
-            const uint8_t *rgb = &image.rgb[3 * i];
+            const uint8_t *rgb = &image.pixels[3 * i];
             words[i] = uint16_t((rgb[0] >> 3) << 11 | (rgb[1] >> 2) << 5 | rgb[2] >> 3);
         }
         return words;

@@ -1,0 +1,122 @@
+#include "common/replace_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::atomic<unsigned> g_serial{0};  // keeps the temporary names of one process apart
+
+#ifdef _WIN32
+int processId() {
+    return _getpid();
+}
+int createNew(const std::string &path) {
+    return _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+bool writeAll(int fd, const char *bytes, size_t size) {
+    while (size > 0) {
+        const unsigned step = size > (1u << 30) ? (1u << 30) : unsigned(size);
+        const int written = _write(fd, bytes, step);
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+bool syncAndClose(int fd) {
+    const bool synced = _commit(fd) == 0;
+    return (_close(fd) == 0) && synced;
+}
+void removeFile(const std::string &path) {
+    _unlink(path.c_str());
+}
+bool renameOver(const std::string &from, const std::string &to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+#else
+int processId() {
+    return int(getpid());
+}
+int createNew(const std::string &path) {
+    return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+}
+bool writeAll(int fd, const char *bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+bool syncAndClose(int fd) {
+    const bool synced = fsync(fd) == 0;
+    return (close(fd) == 0) && synced;
+}
+void removeFile(const std::string &path) {
+    unlink(path.c_str());
+}
+bool renameOver(const std::string &from, const std::string &to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+#endif
+
+std::string directoryOf(const std::string &path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string fileNameOf(const std::string &path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool replaceFile(const std::string &path, const void *bytes, size_t size, std::string &error) {
+    const std::string prefix = directoryOf(path) + "." + fileNameOf(path) + ".new-" + std::to_string(processId()) + "-";
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = prefix + std::to_string(g_serial++);
+        fd = createNew(temporary);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        error = path + ": cannot create a file beside it: " + std::strerror(errno);
+        return false;
+    }
+    const bool written = writeAll(fd, static_cast<const char *>(bytes), size);
+    const int writeErrno = errno;
+    if (!syncAndClose(fd) || !written) {
+        removeFile(temporary);
+        error = path + ": cannot write: " + std::strerror(written ? errno : writeErrno);
+        return false;
+    }
+    if (!renameOver(temporary, path)) {
+        const int renameErrno = errno;
+        removeFile(temporary);
+        error = path + ": cannot put the new file in place: " + std::strerror(renameErrno);
+        return false;
+    }
+    return true;
+}

@@ -25,11 +25,12 @@
 //   - a stone tower drawn at 0,5 whose footprint (elevation 1) is 1,4;
 //   - a house on the 2 x 2 block 7..8 x 4..5 (front tile 8,4), an oak in
 //     front of it at 9,4, a bush behind it at 7,6, a fence on 10..13,4;
-//   - a windmill at 10,0 by a dirt path (7..11,1) and a field (12..16, 0..2);
-//   - a tile without a sprite at 15,0 (screen (620, 390)).
+//   - a windmill at 10,0 by a dirt path (7..11,1) and a field (12..16, 0..2).
 // Beyond the start view: a village on a paved plaza (20..24 x 20..24) with a
 // second fountain, two houses and a tower; woods; lakes around 38,44 and
-// 50,13; side roads along x == 22 (y 3..19) and y == 22 (x 7..19).
+// 50,13; side roads along x == 22 (y 3..19) and y == 22 (x 7..19); and, in
+// the far corner, four tiles whose sprite the library lacks: they draw
+// nothing, as the viewer does for any identifier the library lacks.
 //
 // All key colours have channels that are multiples of 8, so they survive
 // the reduction to 5 bits per channel (6 for green on a 5-6-5 display)
@@ -153,12 +154,14 @@ constexpr TilePlace kLandmarkTiles[] = {
     {6, 9, kRoad},       {3, 8, kWater},  {1, 6, kShallowWater}, {4, 5, kSand},
 };
 
-// Tiles whose identifier is kMissingId; they draw nothing.
+// Tiles whose identifier is kMissingId; they draw nothing. They sit in the
+// map's far corner, out of the views near the start, so that the holes they
+// leave are not taken for a fault of the viewer.
 constexpr TilePlace kMissingTiles[] = {
-    {15, 0, kMissingId},
-    {40, 20, kMissingId},
-    {41, 20, kMissingId},
+    {61, 63, kMissingId},
+    {62, 63, kMissingId},
     {63, 63, kMissingId},
+    {63, 62, kMissingId},
 };
 
 struct ObjectPlace {

@@ -215,8 +215,10 @@ TEST_F(SampleWorld, MapFileHasItsExactLayout) {
         }
     }
     EXPECT_EQ(counts[kMissingId], int(std::size(kMissingTiles)));
-    for (const TilePlace &m : kMissingTiles)
+    for (const TilePlace &m : kMissingTiles) {
         EXPECT_EQ(tile(m.x, m.y), kMissingId) << m.x << "," << m.y;
+        EXPECT_GE(m.x + m.y, 2 * 63 - 3) << m.x << "," << m.y << " lies outside the far corner";
+    }
     for (const TilePlace &t : kLandmarkTiles)
         EXPECT_EQ(tile(t.x, t.y), t.id) << t.x << "," << t.y;
     EXPECT_TRUE(counts[kWater] >= 20 && counts[kRoad] >= 64);

@@ -71,34 +71,32 @@ struct KeyedCopy32 {
     }
 };
 
-// keyOn is all ones when the key can match a pixel, else 0.
 struct Mix16 {
-    uint16_t mask, key, keyOn;
+    uint16_t mask, key;
+    bool keyed;
     PIXEL_INLINE uint16_t operator()(uint16_t s, uint16_t t) const {
-        return (s == key && keyOn) ? t : uint16_t(((s >> 1) & mask) + ((t >> 1) & mask));
+        return (keyed && s == key) ? t : uint16_t(((s >> 1) & mask) + ((t >> 1) & mask));
     }
     template <typename B>
     PIXEL_INLINE B operator()(B s, B t) const {
-        const B skip = (B)(s == key) & keyOn;
         const B mixed = ((s >> 1) & mask) + ((t >> 1) & mask);
-        return (t & skip) | (mixed & ~skip);
+        return keyed ? ((s == key) ? t : mixed) : mixed;
     }
 };
 
 struct Mix32 {
-    uint32_t key, keyOn;
+    uint32_t key;
+    bool keyed;
     PIXEL_INLINE uint32_t operator()(uint32_t s, uint32_t t) const {
         const uint32_t colour = s & 0xFFFFFFu;
-        if (colour == key && keyOn)
+        if (keyed && colour == key)
             return t;
         return (((colour >> 1) & 0x7F7F7Fu) + ((t >> 1) & 0x7F7F7Fu)) | (t & 0xFF000000u);
     }
     template <typename B>
     PIXEL_INLINE B operator()(B s, B t) const {
-        const B colour = s & 0xFFFFFFu;
-        const B skip = (B)(colour == key) & keyOn;
-        const B mixed = (((colour >> 1) & 0x7F7F7Fu) + ((t >> 1) & 0x7F7F7Fu)) | (t & 0xFF000000u);
-        return (t & skip) | (mixed & ~skip);
+        const B mixed = (((s >> 1) & 0x7F7F7Fu) + ((t >> 1) & 0x7F7F7Fu)) | (t & 0xFF000000u);
+        return keyed ? (((s & 0xFFFFFFu) == key) ? t : mixed) : mixed;
     }
 };
 
@@ -176,13 +174,19 @@ struct Loops {
     }
     static PIXEL_INLINE void mix16(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                                    int width, int rows, uint16_t mask, uint32_t key) {
-        const Mix16 mix = {mask, uint16_t(key), uint16_t(key > 0xFFFFu ? 0 : 0xFFFF)};
-        mergeRows<uint16_t, kBlockBytes>(target, targetPitch, source, sourcePitch, width, rows, mix);
+        if (key > 0xFFFFu)
+            mergeRows<uint16_t, kBlockBytes>(target, targetPitch, source, sourcePitch, width, rows,
+                                             Mix16{mask, 0, false});
+        else
+            mergeRows<uint16_t, kBlockBytes>(target, targetPitch, source, sourcePitch, width, rows,
+                                             Mix16{mask, uint16_t(key), true});
     }
     static PIXEL_INLINE void mix32(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
                                    int width, int rows, uint32_t key) {
-        const Mix32 mix = {key, key > 0xFFFFFFu ? 0u : 0xFFFFFFFFu};
-        mergeRows<uint32_t, kBlockBytes>(target, targetPitch, source, sourcePitch, width, rows, mix);
+        if (key > 0xFFFFFFu)
+            mergeRows<uint32_t, kBlockBytes>(target, targetPitch, source, sourcePitch, width, rows, Mix32{0, false});
+        else
+            mergeRows<uint32_t, kBlockBytes>(target, targetPitch, source, sourcePitch, width, rows, Mix32{key, true});
     }
 };
 

@@ -79,6 +79,7 @@ Surface::Surface(int surfaceWidth, int surfaceHeight, int bits, int rowPitch, DW
                  std::shared_ptr<uint8_t> memory)
     : width(surfaceWidth), height(surfaceHeight), bitsPerPixel(bits), pitch(rowPitch), caps(surfaceCaps),
       pixels(std::move(memory)) {
+    updateDescription();
     ++counts.surfaces;
 }
 
@@ -142,6 +143,7 @@ HRESULT STDMETHODCALLTYPE Surface::GetAttachedSurface(LPDDSCAPS2 wanted, LPDIREC
 void Surface::attachBackBuffer(Surface *back) {
     backBuffer = back;
     back->frontBuffer = this;
+    updateDescription();
 }
 
 void Surface::destroy() {
@@ -328,10 +330,9 @@ HRESULT STDMETHODCALLTYPE DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc,
         const DWORD memoryCaps = (requested & DDSCAPS_SYSTEMMEMORY) ? 0 : kVideoMemory;
         created = Surface::create((int)desc->dwWidth, (int)desc->dwHeight, bits,
                                   requested | DDSCAPS_OFFSCREENPLAIN | memoryCaps);
-        if (created && (flags & DDSD_CKSRCBLT)) {
-            created->hasSourceKey = true;
-            created->sourceKey = collapsedKey(desc->ddckCKSrcBlt);
-        }
+        DDCOLORKEY key = desc->ddckCKSrcBlt;
+        if (created && (flags & DDSD_CKSRCBLT))
+            created->SetColorKey(DDCKEY_SRCBLT, &key);
     }
     if (!created)
         return DDERR_OUTOFMEMORY;

@@ -82,8 +82,6 @@ public:
     const DWORD caps;
     std::shared_ptr<uint8_t> pixels;
     DirectDrawObject *owner = nullptr;  // its IDirectDraw7 is held by roots only
-    bool hasSourceKey = false;
-    DDCOLORKEY sourceKey = {0, 0};
 
 private:
     Surface(int surfaceWidth, int surfaceHeight, int bits, int rowPitch, DWORD surfaceCaps,
@@ -95,10 +93,14 @@ private:
     Rect bounds() const { return Rect{0, 0, width, height}; }
     uint8_t *pixelAt(int64_t x, int64_t y) const { return pixels.get() + y * pitch + x * bytesPerPixel(); }
     void describe(LPDDSURFACEDESC2 desc) const;
+    void updateDescription();
     void present() const;
 
     ULONG refs = 1;
     bool locked = false;
+    bool hasSourceKey = false;
+    DDCOLORKEY sourceKey = {0, 0};
+    DDSURFACEDESC2 description;  // what Lock and GetSurfaceDesc give
     Clipper *clipper = nullptr;
     Surface *backBuffer = nullptr;   // on a flipping primary
     Surface *frontBuffer = nullptr;  // on its back buffer while the primary lives

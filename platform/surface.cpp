@@ -37,23 +37,31 @@ void copyOut(std::vector<uint8_t> &copy, const uint8_t *&from, int &fromPitch, i
 
 }  // namespace
 
+// A lock describes the surface for every blit through it: copying a ready
+// description is much cheaper than zeroing and filling one.
 void Surface::describe(LPDDSURFACEDESC2 desc) const {
     const DWORD size = desc->dwSize;
-    std::memset(desc, 0, sizeof(*desc));
+    std::memcpy(desc, &description, sizeof(*desc));
     desc->dwSize = size;
-    desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
-    desc->dwWidth = (DWORD)width;
-    desc->dwHeight = (DWORD)height;
-    desc->lPitch = pitch;
-    describePixelFormat(&desc->ddpfPixelFormat, bitsPerPixel);
-    desc->ddsCaps.dwCaps = caps;
+}
+
+void Surface::updateDescription() {
+    DDSURFACEDESC2 &desc = description;
+    desc = DDSURFACEDESC2{};
+    desc.dwSize = sizeof(DDSURFACEDESC2);
+    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc.dwWidth = (DWORD)width;
+    desc.dwHeight = (DWORD)height;
+    desc.lPitch = pitch;
+    describePixelFormat(&desc.ddpfPixelFormat, bitsPerPixel);
+    desc.ddsCaps.dwCaps = caps;
     if (backBuffer) {
-        desc->dwFlags |= DDSD_BACKBUFFERCOUNT;
-        desc->dwBackBufferCount = 1;
+        desc.dwFlags |= DDSD_BACKBUFFERCOUNT;
+        desc.dwBackBufferCount = 1;
     }
     if (hasSourceKey) {
-        desc->dwFlags |= DDSD_CKSRCBLT;
-        desc->ddckCKSrcBlt = sourceKey;
+        desc.dwFlags |= DDSD_CKSRCBLT;
+        desc.ddckCKSrcBlt = sourceKey;
     }
 }
 
@@ -107,6 +115,7 @@ HRESULT STDMETHODCALLTYPE Surface::SetColorKey(DWORD flags, LPDDCOLORKEY key) {
     hasSourceKey = key != nullptr;
     if (key)
         sourceKey = collapsedKey(*key);
+    updateDescription();
     return DD_OK;
 }
 

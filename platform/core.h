@@ -9,7 +9,26 @@
 #include "platform/standin.h"
 #include "platform/win32.h"
 
+#include <cstddef>
+#include <memory>
+
 namespace standin {
+
+// The screen size when nothing else gives one: the headless desktop, and the
+// SDL window before its first frame.
+constexpr int kDefaultScreenWidth = 640;
+constexpr int kDefaultScreenHeight = 480;
+
+// The visible surface as presented: its own memory, rows top down, pitch
+// bytes apart, 16 or 32 bits (client/display/display.h). Holding pixels
+// keeps the memory alive after the surface is gone.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    ptrdiff_t pitch = 0;
+    std::shared_ptr<const uint8_t> pixels;
+};
 
 // A presenter shows the primary surface and turns what the user does into
 // input. Each one is a file of its own behind this table; the first in the
@@ -18,7 +37,7 @@ struct Presenter {
     const char *name;
     bool (*open)();                                // false: cannot run here
     void (*desktopSize)(int *width, int *height);  // the real screen
-    void (*show)(const Frame &frame);              // once per presented frame
+    void (*show)(const Picture &picture);          // once per presented frame
     void (*pump)();                                // take in what has arrived
     bool (*wait)(int milliseconds);                // false: nothing can ever arrive
 };
@@ -39,12 +58,19 @@ void setFocusWindow(HWND window);
 // The window's rectangle on the screen; false for no such window.
 bool windowRect(HWND window, RECT *rect);
 
-// The screen as the program sees it: the emulated mode while one is set.
-void setEmulatedMode(int width, int height);
-void clearEmulatedMode();
+// The screen as the program sees it: the display mode a DirectDraw object
+// set, else the desktop (the presenter's size at 32 bits per pixel).
+struct ScreenMode {
+    int width;
+    int height;
+    int bitsPerPixel;
+};
+ScreenMode screenMode();
+void setScreenMode(const ScreenMode &mode);
+void restoreDesktopMode();
 
-// Called on each present with the visible surface's rows.
-void recordFrame(int width, int height, int bitsPerPixel, const uint8_t *pixels, int pitch);
+// Counts the picture as presented and hands it to the presenter.
+void present(const Picture &picture);
 
 // Parts of standin::reset().
 void resetWindows();

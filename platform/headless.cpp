@@ -1,12 +1,17 @@
-// The headless presenter: no window. Frames are only kept (see standin.h);
-// input comes from a script (format in script.cpp), from STANDIN_SCRIPT or
-// standin::setScript.
+// The headless presenter: no window. It keeps the last presented picture (the
+// visible surface's memory, shared, not copied), copies it into a Frame only
+// when a frame is read back, and saves it as PNG on request: from the script,
+// through standin.h, and at exit (STANDIN_SHOT_AT_EXIT). Input comes from a
+// script (format: script.h), from STANDIN_SCRIPT or standin::setScript.
 #include "platform/core.h"
 #include "platform/script.h"
+
+#include "common/png_image.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -14,8 +19,23 @@
 namespace standin {
 namespace {
 
-constexpr int kPictureWidth = 640;
-constexpr int kPictureHeight = 480;
+struct KeptFrames {
+    Picture last;
+    uint64_t lastNumber = 0;  // the count of presented frames when it came
+    Frame copied;             // a copy of last, when copiedNumber says so
+    uint64_t copiedNumber = 0;
+};
+
+KeptFrames &kept() {
+    static KeptFrames *frames = new KeptFrames;
+    return *frames;
+}
+
+void saveShotAtExit() {
+    const char *path = std::getenv("STANDIN_SHOT_AT_EXIT");
+    if (path && path[0] && !saveFramePng(lastPresentedFrame(), path))
+        std::fprintf(stderr, "cannot save the last frame to %s\n", path);
+}
 
 struct ScriptRun {
     std::vector<ScriptCommand> commands;
@@ -53,7 +73,7 @@ void deliver(const ScriptCommand &command) {
     LPARAM position = MAKELPARAM(r.mouseX, r.mouseY);
     switch (command.kind) {
     case ScriptCommand::Move:
-        r.mouseX = (int)command.amount;
+        r.mouseX = command.x;
         r.mouseY = command.y;
         postInput(WM_MOUSEMOVE, r.leftDown ? MK_LBUTTON : 0, MAKELPARAM(r.mouseX, r.mouseY));
         break;
@@ -65,13 +85,18 @@ void deliver(const ScriptCommand &command) {
         r.leftDown = false;
         postInput(WM_LBUTTONUP, 0, position);
         break;
-    case ScriptCommand::Key: postInput(WM_KEYDOWN, (WPARAM)command.amount, 1); break;
+    case ScriptCommand::Key: postInput(WM_KEYDOWN, (WPARAM)command.key, 1); break;
     case ScriptCommand::Close: postInput(WM_CLOSE, 0, 0); break;
     default: break;
     }
 }
 
 bool headlessOpen() {
+    static bool exitShotRegistered = false;
+    if (!exitShotRegistered) {
+        exitShotRegistered = true;
+        std::atexit(saveShotAtExit);
+    }
     const char *path = std::getenv("STANDIN_SCRIPT");
     if (!path || !path[0]) {
         loadScriptText(std::string());
@@ -92,11 +117,14 @@ bool headlessOpen() {
 }
 
 void headlessDesktopSize(int *width, int *height) {
-    *width = kPictureWidth;
-    *height = kPictureHeight;
+    *width = kDefaultScreenWidth;
+    *height = kDefaultScreenHeight;
 }
 
-void headlessShow(const Frame &) {}
+void headlessShow(const Picture &picture) {
+    kept().last = picture;
+    kept().lastNumber = presentedFrameCount();
+}
 
 void headlessPump() {
     ScriptRun &r = run();
@@ -113,10 +141,10 @@ void headlessPump() {
         if (command.kind == ScriptCommand::Frames || command.kind == ScriptCommand::Seconds) {
             if (!r.waiting) {
                 r.waiting = true;
-                r.frameTarget = frames + (uint64_t)command.amount;
+                r.frameTarget = frames + command.frames;
                 r.timeTarget =
                     std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                           std::chrono::duration<double>(command.amount));
+                                                           std::chrono::duration<double>(command.seconds));
             }
             bool done = command.kind == ScriptCommand::Frames ? frames >= r.frameTarget
                                                               : std::chrono::steady_clock::now() >= r.timeTarget;
@@ -127,7 +155,7 @@ void headlessPump() {
             if (!saveFramePng(lastPresentedFrame(), command.path))
                 std::fprintf(stderr, "cannot save the frame to %s\n", command.path.c_str());
         } else if (command.kind == ScriptCommand::Burst) {
-            r.burstLeft = (size_t)command.amount;
+            r.burstLeft = command.burst;
         } else {
             bool inBurst = r.burstLeft > 0;
             if (!inBurst && r.delivered && r.deliveredAtFrame == frames)
@@ -167,6 +195,54 @@ const Presenter headlessPresenter = {"headless",   headlessOpen, headlessDesktop
 
 void setScript(const std::string &text) {
     loadScriptText(text);
+}
+
+const Frame &lastPresentedFrame() {
+    KeptFrames &frames = kept();
+    const Picture &last = frames.last;
+    if (frames.copiedNumber != frames.lastNumber) {
+        frames.copiedNumber = frames.lastNumber;
+        Frame &copy = frames.copied;
+        copy.width = last.width;
+        copy.height = last.height;
+        copy.bitsPerPixel = last.bitsPerPixel;
+        copy.pitch = last.width * (last.bitsPerPixel / 8);
+        copy.bytes.resize(size_t(copy.pitch) * size_t(last.height));
+        for (int y = 0; y < last.height; ++y)
+            std::memcpy(copy.bytes.data() + size_t(y) * size_t(copy.pitch), last.pixels.get() + y * last.pitch,
+                        size_t(copy.pitch));
+    }
+    return frames.copied;
+}
+
+void resetFrames() {
+    kept() = KeptFrames();
+}
+
+bool saveFramePng(const Frame &frame, const std::string &path) {
+    if (frame.width <= 0 || frame.height <= 0 || (frame.bitsPerPixel != 16 && frame.bitsPerPixel != 32) ||
+        frame.bytes.size() < (size_t)frame.pitch * (size_t)frame.height)
+        return false;
+    Image image(frame.width, frame.height, 3);
+    for (int y = 0; y < frame.height; ++y) {
+        const uint8_t *in = frame.bytes.data() + (size_t)y * frame.pitch;
+        uint8_t *out = image.at(0, y);
+        for (int x = 0; x < frame.width; ++x, out += 3) {
+            if (frame.bitsPerPixel == 16) {
+                unsigned value = (unsigned)in[2 * x] | ((unsigned)in[2 * x + 1] << 8);
+                unsigned r5 = value >> 11, g6 = (value >> 5) & 0x3F, b5 = value & 0x1F;
+                out[0] = (uint8_t)((r5 << 3) | (r5 >> 2));
+                out[1] = (uint8_t)((g6 << 2) | (g6 >> 4));
+                out[2] = (uint8_t)((b5 << 3) | (b5 >> 2));
+            } else {
+                out[0] = in[4 * x + 2];
+                out[1] = in[4 * x + 1];
+                out[2] = in[4 * x];
+            }
+        }
+    }
+    std::string error;
+    return writePng(path, image, error);
 }
 
 }  // namespace standin

@@ -18,8 +18,8 @@ struct SdlState {
     int textureWidth = 0;
     int textureHeight = 0;
     int textureBits = 0;
-    int pictureWidth = 640;
-    int pictureHeight = 480;
+    int pictureWidth = kDefaultScreenWidth;
+    int pictureHeight = kDefaultScreenHeight;
     bool leftDown = false;
 };
 
@@ -42,8 +42,8 @@ void sdlDesktopSize(int *width, int *height) {
         *width = mode.w;
         *height = mode.h;
     } else {
-        *width = 640;
-        *height = 480;
+        *width = kDefaultScreenWidth;
+        *height = kDefaultScreenHeight;
     }
 }
 
@@ -51,8 +51,8 @@ bool ensureWindow() {
     if (sdl.renderer)
         return true;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    sdl.window = SDL_CreateWindow("Client", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480,
-                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+    sdl.window = SDL_CreateWindow("Client", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kDefaultScreenWidth,
+                                  kDefaultScreenHeight, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
     if (!sdl.window) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         return false;
@@ -79,24 +79,26 @@ Viewport currentViewport(bool inRendererPixels) {
     return fitPicture(width, height, sdl.pictureWidth, sdl.pictureHeight);
 }
 
-void sdlShow(const Frame &frame) {
+// The texture is filled straight from the visible surface's rows.
+void sdlShow(const Picture &picture) {
     if (!ensureWindow())
         return;
-    if (!sdl.texture || sdl.textureWidth != frame.width || sdl.textureHeight != frame.height ||
-        sdl.textureBits != frame.bitsPerPixel) {
+    if (!sdl.texture || sdl.textureWidth != picture.width || sdl.textureHeight != picture.height ||
+        sdl.textureBits != picture.bitsPerPixel) {
         if (sdl.texture)
             SDL_DestroyTexture(sdl.texture);
-        Uint32 format = frame.bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
-        sdl.texture = SDL_CreateTexture(sdl.renderer, format, SDL_TEXTUREACCESS_STREAMING, frame.width, frame.height);
+        Uint32 format = picture.bitsPerPixel == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+        sdl.texture =
+            SDL_CreateTexture(sdl.renderer, format, SDL_TEXTUREACCESS_STREAMING, picture.width, picture.height);
         if (!sdl.texture)
             return;
-        sdl.textureWidth = frame.width;
-        sdl.textureHeight = frame.height;
-        sdl.textureBits = frame.bitsPerPixel;
+        sdl.textureWidth = picture.width;
+        sdl.textureHeight = picture.height;
+        sdl.textureBits = picture.bitsPerPixel;
     }
-    sdl.pictureWidth = frame.width;
-    sdl.pictureHeight = frame.height;
-    SDL_UpdateTexture(sdl.texture, nullptr, frame.bytes.data(), frame.pitch);
+    sdl.pictureWidth = picture.width;
+    sdl.pictureHeight = picture.height;
+    SDL_UpdateTexture(sdl.texture, nullptr, picture.pixels.get(), int(picture.pitch));
     SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, 255);
     SDL_RenderClear(sdl.renderer);
     Viewport viewport = currentViewport(true);

@@ -1,10 +1,11 @@
 // What tests and tools need to read and drive the Linux stand-in of
 // platform/win32.h. Never included by client code.
 //
-// Frames: every present (Flip of the primary, or a Blt onto it) is counted and
-// its picture kept until the next one, also after every DirectDraw object is
-// gone. A Frame's rows are tight (pitch = width * bytes per pixel), top down,
-// pixels in the surface's format (16 or 32 bits, client/display/display.h).
+// Frames: every present (a Flip of the primary, or any write onto it) is
+// counted. The headless presenter keeps the last one, also after every
+// DirectDraw object is gone; the SDL presenter keeps none. A Frame's rows are
+// tight (pitch = width * bytes per pixel), top down, pixels in the surface's
+// format (16 or 32 bits, client/display/display.h).
 //
 // PNG: 8-bit RGB. A 5-6-5 pixel is widened by repeating its top bits,
 // r8 = (r5 << 3) | (r5 >> 2), g8 = (g6 << 2) | (g6 >> 4),
@@ -16,9 +17,9 @@
 //                       WAYLAND_DISPLAY is set and SDL video starts, else
 //                       headless)
 //   STANDIN_SCRIPT      path of an input script for the headless presenter
-//                       (format: platform/script.cpp)
-//   STANDIN_SHOT_AT_EXIT  path: the last presented frame is saved there as PNG
-//                       when the process exits
+//                       (format: platform/script.h)
+//   STANDIN_SHOT_AT_EXIT  path: the headless presenter saves the last
+//                       presented frame there as PNG when the process exits
 #ifndef PLATFORM_STANDIN_H
 #define PLATFORM_STANDIN_H
 
@@ -49,7 +50,7 @@ struct LiveCounts {
 LiveCounts liveCounts();
 
 // Frames presented since the start (or the last reset), and the last one
-// (empty before the first).
+// (empty before the first, and with any presenter but the headless one).
 uint64_t presentedFrameCount();
 const Frame &lastPresentedFrame();
 

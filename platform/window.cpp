@@ -48,9 +48,6 @@ struct WindowState {
     std::vector<Window> windows;
     uintptr_t nextHandle = 0x10010;
     HWND focus = nullptr;
-    bool modeEmulated = false;
-    int modeWidth = 0;
-    int modeHeight = 0;
 };
 
 WindowState &state() {
@@ -187,16 +184,6 @@ void postInput(UINT message, WPARAM wParam, LPARAM lParam) {
         q.input.push_back(msg);
 }
 
-void setEmulatedMode(int width, int height) {
-    state().modeEmulated = true;
-    state().modeWidth = width;
-    state().modeHeight = height;
-}
-
-void clearEmulatedMode() {
-    state().modeEmulated = false;
-}
-
 void resetWindows() {
     WindowState &s = state();
     s.classes.clear();
@@ -261,12 +248,8 @@ BOOL WINAPI ShowWindow(HWND handle, int showCommand) {
 int WINAPI GetSystemMetrics(int index) {
     if (index != SM_CXSCREEN && index != SM_CYSCREEN)
         return 0;
-    WindowState &s = state();
-    int width = s.modeWidth;
-    int height = s.modeHeight;
-    if (!s.modeEmulated)
-        presenter().desktopSize(&width, &height);
-    return index == SM_CXSCREEN ? width : height;
+    const ScreenMode screen = screenMode();
+    return index == SM_CXSCREEN ? screen.width : screen.height;
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {

@@ -1,111 +1,56 @@
 #include "client/display/display.h"
 
+#include "common/pixel_kernels.h"
+#include "common/rect.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
 namespace {
 
+// The mix's channel masks: each channel's top bit clear (pixel_kernels.h).
+constexpr uint16_t kMix555 = 0x3DEF;
+constexpr uint16_t kMix565 = 0x7BEF;
+
 // One fill record serves every clear; only its colour changes.
 DDBLTFX fillEffect;
 
+// Fresh descriptions are copied from this zeroed one: the compiler turns a
+// memset of this size into a string instruction that costs more than the
+// whole lock of a small surface.
+DDSURFACEDESC2 zeroedDescription;
+
 bool lockWhole(IDirectDrawSurface7 *surface, DDSURFACEDESC2 &desc) {
-    std::memset(&desc, 0, sizeof desc);
+    std::memcpy(&desc, &zeroedDescription, sizeof desc);
     desc.dwSize = sizeof desc;
     return surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) == DD_OK;
 }
 
-// The part of a locked surface that may be touched: never wider than a row
-// of lPitch bytes holds, so a surface of another depth than the caller
-// assumes is still never overrun.
-struct LockedPixels {
-    uint8_t *bits;
-    ptrdiff_t pitch;
-    int64_t width;
-    int64_t height;
-};
-
-LockedPixels lockedPixels(const DDSURFACEDESC2 &desc, int bytesPerPixel) {
-    if (!desc.lpSurface || desc.lPitch <= 0 || bytesPerPixel <= 0)
-        return {nullptr, 0, 0, 0};
-    int64_t width = std::min<int64_t>(desc.dwWidth, desc.lPitch / bytesPerPixel);
-    return {static_cast<uint8_t *>(desc.lpSurface), desc.lPitch, width, int64_t(desc.dwHeight)};
+Rect rectOf(const RECT &rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-RECT surfaceBounds(IDirectDrawSurface7 *surface) {
+// Only for a rectangle cut to a surface, which fits 32 bits.
+RECT toRECT(const Rect &rect) {
+    return {LONG(rect.left), LONG(rect.top), LONG(rect.right), LONG(rect.bottom)};
+}
+
+// The pixels of a locked surface that may be touched: never wider than a row
+// of lPitch bytes holds, so a surface of another depth than the caller
+// assumes is still never overrun.
+Rect lockedBounds(const DDSURFACEDESC2 &desc, int bytesPerPixel) {
+    if (!desc.lpSurface || desc.lPitch <= 0 || bytesPerPixel <= 0)
+        return {};
+    return {0, 0, std::min<int64_t>(desc.dwWidth, desc.lPitch / bytesPerPixel), int64_t(desc.dwHeight)};
+}
+
+Rect surfaceBounds(IDirectDrawSurface7 *surface) {
     DDSURFACEDESC2 desc = {};
     desc.dwSize = sizeof desc;
     if (surface->GetSurfaceDesc(&desc) != DD_OK)
-        return {0, 0, 0, 0};
-    return {0, 0, LONG(desc.dwWidth), LONG(desc.dwHeight)};
-}
-
-RECT intersection(const RECT &a, const RECT &b) {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-}
-
-bool isEmpty(const RECT &rect) {
-    return rect.right <= rect.left || rect.bottom <= rect.top;
-}
-
-uint32_t halfMix(uint32_t source, uint32_t target, uint32_t mask) {
-    return ((source >> 1) & mask) + ((target >> 1) & mask);
-}
-
-// 15 and 16 bits: two pixels per 32-bit word; an odd first pixel alone.
-void blendRow16(const uint8_t *source, uint8_t *target, int64_t width, uint32_t mask, uint32_t key) {
-    int64_t i = 0;
-    if (width & 1) {
-        uint16_t s, t;
-        std::memcpy(&s, source, 2);
-        std::memcpy(&t, target, 2);
-        if (s != key) {
-            uint16_t mixed = uint16_t(halfMix(s, t, mask));
-            std::memcpy(target, &mixed, 2);
-        }
-        i = 1;
-    }
-    const uint32_t mask2 = mask | mask << 16;
-    const uint32_t key2 = (key & 0xFFFF) * 0x00010001u;
-    const uint32_t keyable = key <= 0xFFFF ? 0xFFFFFFFFu : 0;
-    for (; i < width; i += 2) {
-        uint32_t s, t;
-        std::memcpy(&s, source + 2 * i, 4);
-        std::memcpy(&t, target + 2 * i, 4);
-        uint32_t mixed = halfMix(s, t, mask2);
-        // Bit 15 of each lane set where that lane of s differs from the key.
-        uint32_t differ = s ^ key2;
-        uint32_t nonzero = (((differ & 0x7FFF7FFFu) + 0x7FFF7FFFu) | differ) & 0x80008000u;
-        uint32_t keep = (((nonzero >> 15) ^ 0x00010001u) * 0xFFFFu) & keyable;
-        uint32_t out = (mixed & ~keep) | (t & keep);
-        std::memcpy(target + 2 * i, &out, 4);
-    }
-}
-
-void blendRow24(const uint8_t *source, uint8_t *target, int64_t width, uint32_t key) {
-    for (int64_t i = 0; i < width; ++i, source += 3, target += 3) {
-        uint32_t s = uint32_t(source[0]) | uint32_t(source[1]) << 8 | uint32_t(source[2]) << 16;
-        if (s == key)
-            continue;
-        uint32_t t = uint32_t(target[0]) | uint32_t(target[1]) << 8 | uint32_t(target[2]) << 16;
-        uint32_t mixed = halfMix(s, t, 0x7F7F7F);
-        target[0] = uint8_t(mixed);
-        target[1] = uint8_t(mixed >> 8);
-        target[2] = uint8_t(mixed >> 16);
-    }
-}
-
-// 32 bits: the low three bytes mix, the fourth byte of the target stays.
-void blendRow32(const uint8_t *source, uint8_t *target, int64_t width, uint32_t key) {
-    for (int64_t i = 0; i < width; ++i) {
-        uint32_t s, t;
-        std::memcpy(&s, source + 4 * i, 4);
-        std::memcpy(&t, target + 4 * i, 4);
-        s &= 0x00FFFFFF;
-        uint32_t mixed = halfMix(s, t, 0x7F7F7F) | (t & 0xFF000000u);
-        uint32_t out = s == key ? t : mixed;
-        std::memcpy(target + 4 * i, &out, 4);
-    }
+        return {};
+    return {0, 0, int64_t(desc.dwWidth), int64_t(desc.dwHeight)};
 }
 
 // Releases the interface in the variable that field points at, then empties
@@ -213,14 +158,11 @@ IDirectDrawSurface7 *Display::createSurface(int width, int height, const void *p
         surface->Release();  // a surface nobody gets would never be released
         return nullptr;
     }
-    if (locked.lpSurface && locked.lPitch > 0) {
-        const size_t copyLength = std::min(rowLength, size_t(locked.lPitch));
-        const size_t rows = std::min(size_t(height), size_t(locked.dwHeight));
-        const uint8_t *from = static_cast<const uint8_t *>(pixels);
-        uint8_t *to = static_cast<uint8_t *>(locked.lpSurface);
-        for (size_t row = 0; row < rows; ++row)
-            std::memcpy(to + row * size_t(locked.lPitch), from + row * rowLength, copyLength);
-    }
+    const int copyLength = int(std::min(rowLength, size_t(locked.lPitch > 0 ? locked.lPitch : 0)));
+    const int rows = int(std::min(size_t(height), size_t(locked.dwHeight)));
+    if (locked.lpSurface && copyLength > 0 && rows > 0)
+        pixels::copy(static_cast<uint8_t *>(locked.lpSurface), locked.lPitch, static_cast<const uint8_t *>(pixels),
+                     ptrdiff_t(rowLength), copyLength, rows);
     surface->Unlock(nullptr);
     return surface;
 }
@@ -235,27 +177,13 @@ bool Display::setColorKey(IDirectDrawSurface7 *const *surface, uint32_t key) {
 }
 
 bool Display::clipToScreen(RECT &rect, int &x, int &y) const {
-    // 64-bit, so absurd positions and rectangles cannot overflow; a result
-    // that is not empty always fits the 32-bit fields again.
-    int64_t left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
-    int64_t atX = x, atY = y;
-    if (atX < 0) {
-        left -= atX;
-        atX = 0;
-    }
-    if (atX + (right - left) > screenRect.right)
-        right = left + screenRect.right - atX;
-    if (atY < 0) {
-        top -= atY;
-        atY = 0;
-    }
-    if (atY + (bottom - top) > screenRect.bottom)
-        bottom = top + screenRect.bottom - atY;
-    if (right <= left || bottom <= top)
+    const Rect screen = {0, 0, screenRect.right, screenRect.bottom};
+    const Rect drawn = rectOf(rect).movedTo(x, y).intersected(screen);
+    if (drawn.isEmpty())
         return false;
-    rect = {LONG(left), LONG(top), LONG(right), LONG(bottom)};
-    x = int(atX);
-    y = int(atY);
+    rect = toRECT(drawn.translated(int64_t(rect.left) - x, int64_t(rect.top) - y));
+    x = int(drawn.left);
+    y = int(drawn.top);
     return true;
 }
 
@@ -272,7 +200,7 @@ bool Display::blitTranslucent(IDirectDrawSurface7 *const *target, int x, int y, 
                               RECT rect, bool clip) {
     if (clip && !clipToScreen(rect, x, y))
         return true;
-    if (isEmpty(rect) || !target || !*target || !source || !*source)
+    if (rectOf(rect).isEmpty() || !target || !*target || !source || !*source)
         return true;
     blendRect(*source, *target, x, y, rect, 0, bitDepth);
     return true;
@@ -297,10 +225,12 @@ bool Display::present() {
     if (!backBuffer || !*backBuffer)
         return true;
     // The copy is cut to both surfaces, whatever the two rectangles say.
-    RECT from = intersection(screenRect, surfaceBounds(*backBuffer));
-    RECT to = intersection(targetRect, surfaceBounds(*primarySurface));
-    if (!isEmpty(from) && !isEmpty(to))
-        (*primarySurface)->Blt(&to, *backBuffer, &from, DDBLT_WAIT, nullptr);
+    const Rect from = rectOf(screenRect).intersected(surfaceBounds(*backBuffer));
+    const Rect to = rectOf(targetRect).intersected(surfaceBounds(*primarySurface));
+    if (from.isEmpty() || to.isEmpty())
+        return true;
+    RECT fromRect = toRECT(from), toRect = toRECT(to);
+    (*primarySurface)->Blt(&toRect, *backBuffer, &fromRect, DDBLT_WAIT, nullptr);
     return true;
 }
 
@@ -315,66 +245,26 @@ void blendRect(IDirectDrawSurface7 *source, IDirectDrawSurface7 *target, int x, 
         source->Unlock(nullptr);
         return;
     }
-
-    int bytesPerPixel = 0;
-    uint32_t mask = 0;
-    switch (depth) {
-    case 15:
-        bytesPerPixel = 2;
-        mask = 0x3DEF;
-        break;
-    case 16:
-        bytesPerPixel = 2;
-        mask = 0x7BEF;
-        break;
-    case 24:
-        bytesPerPixel = 3;
-        mask = 0x7F7F7F;
-        break;
-    case 32:
-        bytesPerPixel = 4;
-        mask = 0x7F7F7F;
-        break;
-    default: break;
-    }
-    const LockedPixels from = lockedPixels(sourceDesc, bytesPerPixel);
-    const LockedPixels to = lockedPixels(targetDesc, bytesPerPixel);
-
-    // Cut the rectangle to the source, then its placement to the target.
-    int64_t left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
-    int64_t atX = x, atY = y;
-    if (left < 0) {
-        atX -= left;
-        left = 0;
-    }
-    if (top < 0) {
-        atY -= top;
-        top = 0;
-    }
-    right = std::min(right, from.width);
-    bottom = std::min(bottom, from.height);
-    if (atX < 0) {
-        left -= atX;
-        atX = 0;
-    }
-    if (atY < 0) {
-        top -= atY;
-        atY = 0;
-    }
-    right = std::min(right, left + to.width - atX);
-    bottom = std::min(bottom, top + to.height - atY);
-    const int64_t w = right - left;
-    const int64_t h = bottom - top;
-
-    if (bytesPerPixel != 0 && w > 0 && h > 0) {
-        const uint8_t *sourceRow = from.bits + top * from.pitch + left * bytesPerPixel;
-        uint8_t *targetRow = to.bits + atY * to.pitch + atX * bytesPerPixel;
-        for (int64_t row = 0; row < h; ++row, sourceRow += from.pitch, targetRow += to.pitch) {
-            switch (bytesPerPixel) {
-            case 2: blendRow16(sourceRow, targetRow, w, mask, key); break;
-            case 3: blendRow24(sourceRow, targetRow, w, key); break;
-            default: blendRow32(sourceRow, targetRow, w, key); break;
-            }
+    const int bytesPerPixel = depth == 15 || depth == 16 ? 2 : depth == 24 ? 3 : depth == 32 ? 4 : 0;
+    // The rectangle cut to the source, placed at (x, y), cut to the target.
+    const int64_t dx = int64_t(x) - rect.left, dy = int64_t(y) - rect.top;
+    const Rect drawn = rectOf(rect)
+                           .intersected(lockedBounds(sourceDesc, bytesPerPixel))
+                           .translated(dx, dy)
+                           .intersected(lockedBounds(targetDesc, bytesPerPixel));
+    if (!drawn.isEmpty()) {
+        const Rect read = drawn.translated(-dx, -dy);
+        const uint8_t *from = static_cast<const uint8_t *>(sourceDesc.lpSurface) + read.top * sourceDesc.lPitch +
+                              read.left * bytesPerPixel;
+        uint8_t *to =
+            static_cast<uint8_t *>(targetDesc.lpSurface) + drawn.top * targetDesc.lPitch + drawn.left * bytesPerPixel;
+        const int w = int(drawn.width()), h = int(drawn.height());
+        const ptrdiff_t toPitch = targetDesc.lPitch, fromPitch = sourceDesc.lPitch;
+        switch (depth) {
+        case 15: pixels::mix16(to, toPitch, from, fromPitch, w, h, kMix555, key); break;
+        case 16: pixels::mix16(to, toPitch, from, fromPitch, w, h, kMix565, key); break;
+        case 24: pixels::mix24(to, toPitch, from, fromPitch, w, h, key); break;
+        case 32: pixels::mix32(to, toPitch, from, fromPitch, w, h, key); break;
         }
     }
     source->Unlock(nullptr);

@@ -169,10 +169,14 @@ TEST_F(Script, ParsesEveryCommandAndNamesABadLine) {
                                      &commands, &error))
         << error;
     ASSERT_EQ(commands.size(), 11u);
+    EXPECT_EQ(std::make_pair(commands[0].kind, commands[0].frames), std::make_pair(standin::ScriptCommand::Frames, 3u));
+    EXPECT_EQ(commands[1].seconds, 0.5);
     EXPECT_EQ(commands[2].kind, standin::ScriptCommand::Move);
-    EXPECT_EQ(std::make_pair(commands[2].amount, commands[2].y), std::make_pair(10.0, 20));
-    EXPECT_EQ(commands[5].amount, VK_ESCAPE);
-    EXPECT_EQ(commands[7].amount, 'Q');
+    EXPECT_EQ(std::make_pair(commands[2].x, commands[2].y), std::make_pair(10, 20));
+    EXPECT_EQ(commands[5].key, uint32_t(VK_ESCAPE));
+    EXPECT_EQ(commands[6].key, 65u);
+    EXPECT_EQ(commands[7].key, uint32_t('Q'));
+    EXPECT_EQ(commands[8].burst, 2u);
     EXPECT_EQ(commands[10].path, "out dir/a b.png");
     for (const char *bad : {"frames\n", "frames -1\n", "move 1\n", "key nosuchkey\n", "jump 3\n", "burst 0\n",
                             "seconds nan\n", "frames 1 2\n"}) {

@@ -2,9 +2,8 @@
 // (both whole surfaces locked per call), against the keyed blit of the same
 // sprite. Reported per sprite pixel; x even and odd (odd starts each row
 // with a lone pixel before the two-pixel words).
+#include "bench/platform/ratio_reporter.h"
 #include "tests/client/display/display_test_support.h"
-
-#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -55,4 +54,7 @@ BENCHMARK(BM_BlitTranslucent)->Arg(300)->Arg(301);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    return bench::runWithRatios(
+        argc, argv, {{"BM_BlitTranslucent/300", "BM_BlitKeyed/300"}, {"BM_BlitTranslucent/301", "BM_BlitKeyed/301"}});
+}

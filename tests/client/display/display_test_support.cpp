@@ -16,14 +16,7 @@ Picture numberedPicture(int width, int height) {
 }
 
 TestDisplay::TestDisplay(int depth, bool fullScreen) {
-    static HWND window = [] {
-        WNDCLASSEXA windowClass = {};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.lpszClassName = "DisplayTest";
-        RegisterClassExA(&windowClass);
-        return CreateWindowExA(0, "DisplayTest", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
-    }();
+    static HWND window = platform_test::makeWindow("DisplayTest");
     display.directDraw = &directDraw;
     display.primarySurface = &primarySurface;
     display.backBuffer = &backBuffer;
@@ -44,17 +37,15 @@ IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &pictu
 }
 
 Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel) {
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof desc;
-    if (!surface || surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK)
+    DDSURFACEDESC2 desc = platform_test::sized<DDSURFACEDESC2>();
+    if (!surface || surface->GetSurfaceDesc(&desc) != DD_OK ||
+        desc.ddpfPixelFormat.dwRGBBitCount != DWORD(8 * bytesPerPixel))
         return {};
-    Picture picture = filledPicture(int(desc.dwWidth), int(desc.dwHeight), 0);
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            std::memcpy(&picture.at(x, y), static_cast<uint8_t *>(desc.lpSurface) + y * desc.lPitch + x * bytesPerPixel,
-                        size_t(bytesPerPixel));
-    surface->Unlock(nullptr);
-    return picture;
+    const int width = int(desc.dwWidth), height = int(desc.dwHeight);
+    std::vector<uint32_t> pixels = platform_test::readPixels(surface, width, height);
+    if (pixels.size() != size_t(width) * size_t(height))
+        return {};
+    return {width, height, std::move(pixels)};
 }
 
 void drawExpected(Picture &target, Picture source, RECT rect, int x, int y, uint32_t key, uint32_t mask) {

@@ -1,9 +1,12 @@
-// For the tests: a 640 x 480 Display on a test window, surfaces made from pictures (raw 2- or 4-byte
-// pixel values, rows top down) and the expected results of blits.
+// For the display's tests and benchmarks, on top of the surface helpers of
+// tests/platform/surface_helpers.h: a 640 x 480 Display on a test window,
+// surfaces made from pictures (raw 2- or 4-byte pixel values, rows top down)
+// and the expected results of blits.
 #ifndef TESTS_CLIENT_DISPLAY_DISPLAY_TEST_SUPPORT_H
 #define TESTS_CLIENT_DISPLAY_DISPLAY_TEST_SUPPORT_H
 
 #include "client/display/display.h"
+#include "tests/platform/surface_helpers.h"
 
 #include <cstdint>
 #include <string>
@@ -32,7 +35,8 @@ struct TestDisplay {
 };
 
 IDirectDrawSurface7 *createPictureSurface(Display &display, const Picture &picture);  // caller releases
-Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel);                 // empty when it cannot be locked
+// Empty when the surface cannot be locked or its pixels are not bytesPerPixel wide.
+Picture readPicture(IDirectDrawSurface7 *surface, int bytesPerPixel);
 
 // What a blit of rect at (x, y) leaves: source pixels equal to key are left out, the rest copied
 // (mask 0) or mixed 50% (mask 0x7BEF: 5-6-5, 0x3DEF: 5-5-5); only pixels inside both pictures count.

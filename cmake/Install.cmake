@@ -32,25 +32,21 @@ string(REGEX REPLACE "/$" "" VORNAK_PC_PREFIX "${VORNAK_PC_PREFIX}")
 configure_file(cmake/vornak.pc.in ${PROJECT_BINARY_DIR}/vornak.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vornak.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-# The programs, which find the module in ../lib once installed. client loads
-# it by name, which searches its RUNPATH: $ORIGIN/../lib in the build tree
-# too, where LoadLibraryA looks in bin/ first anyway (a build-tree RUNPATH
-# padded for the install one would hold empty entries, that is the working
-# directory). vornak links it: its build-tree RUNPATH is replaced at install.
+# The programs find the module beside them in the build tree and in ../lib
+# once installed: one RUNPATH for both, never rewritten at install, since
+# CMake pads a RUNPATH it will rewrite with an empty entry, which is the
+# working directory. client uses it when it loads Vornak by name; the
+# vornak tool when it links it.
 file(RELATIVE_PATH bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-if(NOT WIN32)
-  set_target_properties(client PROPERTIES INSTALL_RPATH "$ORIGIN/${bin_to_lib}" BUILD_WITH_INSTALL_RPATH ON)
-  if(TARGET vornak)
-    get_target_property(tool_links vornak LINK_LIBRARIES)
-    if("Vornak" IN_LIST tool_links OR "Vornak::Vornak" IN_LIST tool_links)
-      set_target_properties(vornak PROPERTIES INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
+foreach(program IN ITEMS client vornak)
+  if(TARGET ${program})
+    if(NOT WIN32)
+      set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN:$ORIGIN/${bin_to_lib}"
+                                                  BUILD_WITH_INSTALL_RPATH ON)
     endif()
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
-endif()
-install(TARGETS client RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(TARGET vornak)
-  install(TARGETS vornak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+endforeach()
 
 # The sample world, and the documents.
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/sprites/test.lspr DESTINATION ${VORNAK_DATA_DIR}/sprites)

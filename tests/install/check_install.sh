@@ -30,7 +30,9 @@ if [ -z "$generator" ] || { [ "$mode" = windows ] && [ -z "$toolchain" ]; }; the
   exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
-version=1.0.0
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt" 2>/dev/null)
+soname=libVornak.so.${version%%.*}
+[ -n "$version" ] || { echo "FAIL: no project version in $build/CMakeCache.txt"; exit 1; }
 
 fail() {
   echo "FAIL: $*"
@@ -76,7 +78,7 @@ expected_files() {
       exe=.exe
       printf '%s\n' bin/Vornak.dll lib/libVornak.dll.a
     else
-      printf '%s\n' lib/libVornak.so lib/libVornak.so.1 "lib/libVornak.so.$version"
+      printf '%s\n' lib/libVornak.so "lib/$soname" "lib/libVornak.so.$version"
     fi
     echo "bin/client$exe"
     [ -e "$build/bin/vornak$exe" ] && echo "bin/vornak$exe"
@@ -93,13 +95,12 @@ check_file_list() {
 }
 
 check_library_names() {
-  local lib=$1 soname
-  [ "$(readlink "$lib/libVornak.so")" = libVornak.so.1 ] || fail "libVornak.so does not link to libVornak.so.1"
-  [ "$(readlink "$lib/libVornak.so.1")" = "libVornak.so.$version" ] ||
-    fail "libVornak.so.1 does not link to libVornak.so.$version"
-  soname=$(readelf -d "$lib/libVornak.so.$version" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
-  [ "$soname" = libVornak.so.1 ] || fail "soname is '$soname', expected libVornak.so.1"
-  echo "libVornak.so.$version, soname libVornak.so.1, links libVornak.so.1 and libVornak.so"
+  local lib=$1 got
+  [ "$(readlink "$lib/libVornak.so")" = "$soname" ] || fail "libVornak.so does not link to $soname"
+  [ "$(readlink "$lib/$soname")" = "libVornak.so.$version" ] || fail "$soname does not link to libVornak.so.$version"
+  got=$(readelf -d "$lib/libVornak.so.$version" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+  [ "$got" = "$soname" ] || fail "soname is '$got', expected $soname"
+  echo "libVornak.so.$version, soname $soname, links $soname and libVornak.so"
 }
 
 # The public header alone, with nothing but the installed include folder.
@@ -187,7 +188,7 @@ check_client() {
   "$build/bin/frame_compare" "$scratch/build-first.png" "$scratch/$what-runtime-first.png" \
     "$scratch/$what-runtime-first" ||
     fail "$what: without libVornak.so the installed client's first frame differs (pictures in $scratch)"
-  echo "$what: the installed client loads libVornak.so.1 from ../lib, with and without the libVornak.so link"
+  echo "$what: the installed client loads $soname from ../lib, with and without the libVornak.so link"
 }
 
 check_tool() {
@@ -235,7 +236,7 @@ deb)
   done
   echo "Depends: $depends"
   shlibs=$(dpkg-deb -I "$deb" shlibs) || fail "the package has no shlibs entry"
-  [ "$shlibs" = "libVornak 1 vornak (>= $version)" ] || fail "shlibs is '$shlibs'"
+  [ "$shlibs" = "libVornak ${version%%.*} vornak (>= $version)" ] || fail "shlibs is '$shlibs'"
   dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb cannot unpack $deb"
   check_file_list linux "$scratch/root/usr" "package"
   [ -z "$(cd "$scratch/root" && find . -mindepth 1 -maxdepth 1 ! -name usr)" ] || fail "the package holds files outside /usr"

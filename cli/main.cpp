@@ -23,8 +23,7 @@ int main(int argc, char **argv) {
     } catch (const CLI::Success &done) {  // --help, --version
         return app.exit(done);
     } catch (const CLI::ParseError &misuse) {
-        const auto used = app.get_subcommands();
-        std::cerr << "vornak: " << misuse.what() << "\n\n" << (used.empty() ? app.help() : used.front()->help());
+        std::cerr << "vornak: " << misuse.what() << "\n\n" << app.help();  // the command's own, once one was named
         return kExitUsage;
     } catch (const std::exception &failure) {
         return reportFailure(failure.what());

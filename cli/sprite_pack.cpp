@@ -9,6 +9,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +86,28 @@ bool readWhole(const std::filesystem::path &path, uint64_t maxBytes, std::vector
     return true;
 }
 
+// Saves through the module and, for "-", copies what it saved to standard
+// output: the module writes whole files, and a pipe is not one.
+bool save(const SpriteSet &set, const SpriteLibraryRecord &library, const std::string &out, std::string &error) {
+    const bool toStdout = out == "-";
+    const std::string path =
+        toStdout ? (std::filesystem::temp_directory_path() / ("vornak-pack-" + std::to_string(getpid()))).string()
+                 : out;
+    const bool saved =
+        set.singleSprite ? saveSpriteFile(path, *library.sprites[0], error) : saveLibraryFile(path, library, error);
+    if (!toStdout || !saved)
+        return saved;
+    std::ifstream in(path, std::ios::binary);
+    std::cout << in.rdbuf() << std::flush;
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    if (!std::cout) {
+        error = "standard output: cannot write";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int packCommand(const std::string &dir, const std::string &out) {
@@ -99,23 +124,19 @@ int packCommand(const std::string &dir, const std::string &out) {
     if (!readManifest(std::string(text.begin(), text.end()), readFile, ManifestLimits(), set, error))
         return reportFailure((folder / "manifest.json").string() + ": " + error);
 
-    const std::string path = out == "-" ? "/dev/stdout" : out;
     std::vector<SpriteArrays> arrays(set.sprites.size());
     std::vector<SpriteRecord> records;
-    for (size_t i = 0; i < set.sprites.size(); ++i)
-        records.push_back(arrays[i].record(set.sprites[i]));
-    if (set.singleSprite)
-        return saveSpriteFile(path, records[0], error) ? 0 : reportFailure(error);
-
     std::vector<char *> names;
     std::vector<int32_t> ids;
     std::vector<SpriteRecord *> sprites;
     for (size_t i = 0; i < set.sprites.size(); ++i) {
+        records.push_back(arrays[i].record(set.sprites[i]));
         names.push_back(set.sprites[i].name.data());
         ids.push_back(set.sprites[i].id);
-        sprites.push_back(&records[i]);
     }
+    for (SpriteRecord &record : records)
+        sprites.push_back(&record);
     const SpriteLibraryRecord library{set.tag1,     set.tag2,   set.tag3,      set.spriteCount,
                                       names.data(), ids.data(), sprites.data()};
-    return saveLibraryFile(path, library, error) ? 0 : reportFailure(error);
+    return save(set, library, out, error) ? 0 : reportFailure(error);
 }

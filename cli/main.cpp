@@ -7,11 +7,6 @@
 #include <exception>
 #include <iostream>
 
-int reportFailure(const std::string &line) {
-    std::cerr << "vornak: " << line << '\n';
-    return kExitFailure;
-}
-
 int main(int argc, char **argv) {
     CLI::App app("Lists, checks, takes apart and puts together sprite files and sprite libraries.", "vornak");
     app.set_version_flag("--version", "vornak " VORNAK_VERSION, "Print the version and exit");

@@ -1,7 +1,8 @@
 // vornak export and pack of the ~50 MB benchmark library (the one of
 // bench/vornak/load_bench.cpp), whole and by their parts: the module's load
-// and save, the pixel conversions, and PNG coding. Every part reports MB/s of
-// library bytes, so their times add up to the whole.
+// and save, the pixel conversions, PNG coding, and as a reference the copying
+// of the exported folder (the file system's share). Every part reports MB/s
+// of library bytes, so their times add up to about the whole.
 #include "cli/frame_pixels.h"
 #include "cli/manifest.h"
 #include "cli/sprite_commands.h"
@@ -114,6 +115,18 @@ void BM_ExportPart3_EncodePngs(benchmark::State &state) {
     finish(state);
 }
 
+// The file system's share: copying the folder an export wrote.
+void BM_ExportReference_CopyFolder(benchmark::State &state) {
+    Workload &w = workload();
+    for (auto _ : state) {
+        fs::copy(w.exported(), w.scratch(), fs::copy_options::recursive);
+        state.PauseTiming();
+        fs::remove_all(w.scratch());
+        state.ResumeTiming();
+    }
+    finish(state);
+}
+
 void BM_Pack(benchmark::State &state) {
     Workload &w = workload();
     for (auto _ : state)
@@ -158,6 +171,7 @@ BENCHMARK(BM_Export)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3
 BENCHMARK(BM_ExportPart1_ModuleLoad)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_ExportPart2_ToPictures)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ExportPart3_EncodePngs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExportReference_CopyFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Pack)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_PackPart1_DecodePngs)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PackPart2_ToStoredPixels)->Unit(benchmark::kMillisecond)->UseRealTime();

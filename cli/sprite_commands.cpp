@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "cli/sprite_files.h"
+#include "cli/sprite_walk.h"
 #include "cli/text.h"
 
 #include <nlohmann/json.hpp>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -22,6 +22,10 @@ struct Options {
     bool singleSprite = false;
     bool json = false;
 };
+
+std::string counted(uint64_t count, const char *noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
 
 std::string hex32(uint32_t value) {
     char text[16];
@@ -139,27 +143,20 @@ int showCommand(const Options &o) {
 
 int checkCommand(const Options &o) {
     std::string error, summary;
-    uint64_t size = 0;
     if (o.singleSprite) {
         SpriteRecord sprite{};
         if (!loadSpriteFile(o.file, sprite, error))
             return reportFailure(error);
-        summary = std::to_string(sprite.frameCount) + " frames";
-        size = savedSize(sprite);
+        summary = counted(sprite.frameCount, "frame");
     } else {
         SpriteLibraryRecord library{};
         if (!loadLibraryFile(o.file, library, error))
             return reportFailure(error);
-        summary = std::to_string(std::max(library.spriteCount, 0)) + " sprites, " +
-                  std::to_string(frameTotal(library)) + " frames";
-        size = savedSize(library);
+        summary = counted(uint64_t(std::max(library.spriteCount, 0)), "sprite") + ", " +
+                  counted(frameTotal(library), "frame");
     }
-    std::error_code unknown;
-    const uintmax_t fileSize = std::filesystem::file_size(o.file, unknown);
-    if (!unknown && fileSize > size)
-        summary += "; " + std::to_string(fileSize - size) +
-                   " bytes are not part of them (bytes after the end, or names longer than 255 bytes)";
-    std::printf("%s: well formed, %s\n", o.file.c_str(), summary.c_str());
+    const std::string left = leftOut(o.file, o.singleSprite);
+    std::printf("%s: well formed, %s%s\n", o.file.c_str(), summary.c_str(), left.empty() ? "" : ("; " + left).c_str());
     return 0;
 }
 

@@ -5,10 +5,10 @@
 #include "cli/manifest.h"
 #include "cli/sprite_commands.h"
 #include "cli/sprite_files.h"
+#include "cli/sprite_walk.h"
 #include "common/png_image.h"
 #include "common/replace_file.h"
 
-#include <filesystem>
 #include <iostream>
 
 namespace {
@@ -72,7 +72,11 @@ private:
     }
 
     bool png(const Image &image, const std::string &name, std::string &file) {
-        if (!encodePng(image, encoded_, error_) || !out_.write(name, encoded_.data(), encoded_.size(), error_))
+        if (!encodePng(image, encoded_, error_)) {
+            error_ = name + ": " + error_;
+            return false;
+        }
+        if (!out_.write(name, encoded_.data(), encoded_.size(), error_))
             return false;
         file = name;
         return true;
@@ -101,7 +105,6 @@ int exportCommand(const std::string &file, const std::string &dir, bool singleSp
         return reportFailure(error);
     Exporter exporter(out);
     OrderedJson manifest;
-    uint64_t size = 0;
     if (singleSprite) {
         SpriteRecord sprite{};
         if (!loadSpriteFile(file, sprite, error))
@@ -110,7 +113,6 @@ int exportCommand(const std::string &file, const std::string &dir, bool singleSp
         if (!exporter.sprite(sprite, "", entry))
             return reportFailure(exporter.error());
         manifest = spriteManifest(std::move(entry));
-        size = savedSize(sprite);
     } else {
         SpriteLibraryRecord library{};
         if (!loadLibraryFile(file, library, error))
@@ -123,16 +125,11 @@ int exportCommand(const std::string &file, const std::string &dir, bool singleSp
             sprites.push_back(librarySpriteEntry(library.names[i], library.spriteIds[i], std::move(entry)));
         }
         manifest = libraryManifest(library, std::move(sprites));
-        size = savedSize(library);
     }
     const std::string text = manifest.dump(2) + "\n";
     if (!out.write("manifest.json", text.data(), text.size(), error) || !out.commit(error))
         return reportFailure(error);
-    std::error_code unknown;
-    const uintmax_t fileSize = std::filesystem::file_size(file, unknown);
-    if (!unknown && fileSize > size)
-        std::cerr << "vornak: warning: " << file << ": " << fileSize - size
-                  << " bytes are not part of what loads (bytes after the end, or names longer than 255 bytes); "
-                     "packing the export leaves them out\n";
+    if (const std::string left = leftOut(file, singleSprite); !left.empty())
+        std::cerr << "vornak: warning: " << file << ": " << left << "; the export leaves them out\n";
     return 0;
 }

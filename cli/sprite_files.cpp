@@ -3,7 +3,6 @@
 #include "cli/sprite_walk.h"
 #include "vornak/vornak.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -11,10 +10,6 @@ namespace {
 
 std::string saveFailure(const std::string &path, int savedErrno) {
     return path + ": cannot write" + (savedErrno ? std::string(": ") + std::strerror(savedErrno) : std::string());
-}
-
-uint64_t blockBytes(int32_t count) {
-    return uint64_t(std::max(count, 0));
 }
 
 }  // namespace
@@ -47,23 +42,6 @@ bool saveLibraryFile(const std::string &path, const SpriteLibraryRecord &library
         return true;
     error = saveFailure(path, errno);
     return false;
-}
-
-uint64_t savedSize(const SpriteRecord &sprite) {
-    uint64_t size = 11;
-    for (size_t f = 0; f < sprite.frameCount; ++f) {
-        size += 28 + blockBytes(sprite.extraSize[f]) + blockBytes(sprite.pixelSize[f]);
-        if (sprite.hasOptionalBlock)
-            size += 4 + blockBytes(sprite.optionalSize[f]);
-    }
-    return size;
-}
-
-uint64_t savedSize(const SpriteLibraryRecord &library) {
-    uint64_t size = 16;
-    for (int32_t i = 0; i < library.spriteCount; ++i)
-        size += 4 + std::strlen(library.names[i]) + 4 + savedSize(*library.sprites[i]);
-    return size;
 }
 
 uint64_t frameTotal(const SpriteLibraryRecord &library) {

@@ -15,10 +15,6 @@ bool loadLibraryFile(const std::string &path, SpriteLibraryRecord &library, std:
 bool saveSpriteFile(const std::string &path, const SpriteRecord &sprite, std::string &error);
 bool saveLibraryFile(const std::string &path, const SpriteLibraryRecord &library, std::string &error);
 
-// The number of bytes the record saves to.
-uint64_t savedSize(const SpriteRecord &sprite);
-uint64_t savedSize(const SpriteLibraryRecord &library);
-
 // Frames of all sprites.
 uint64_t frameTotal(const SpriteLibraryRecord &library);
 

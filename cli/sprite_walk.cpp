@@ -30,6 +30,9 @@ public:
                  std::to_string(offset_) + ", " + std::to_string(size_ - offset_) + " left";
         return false;
     }
+    uint64_t offset() const { return offset_; }
+    uint64_t namesCut = 0;  // names longer than a loaded name keeps
+
     uint64_t read(int bytes) {
         uint8_t raw[4] = {};
         in_.read(reinterpret_cast<char *>(raw), bytes);
@@ -102,8 +105,10 @@ bool walkLibrary(Walk &walk) {
         if (length > 0 && !walk.need(uint64_t(length), "name bytes", where))
             return false;
         names.push_back(length > 0 ? walk.readText(uint64_t(std::min(length, 255))) : std::string());
-        if (length > 255)
+        if (length > 255) {
             walk.skip(uint64_t(length - 255));
+            ++walk.namesCut;
+        }
     }
     for (int32_t i = 0; i < count; ++i) {
         const std::string of = " of sprite " + std::to_string(i) + " (" + quotedName(names[size_t(i)]) + ")";
@@ -116,20 +121,51 @@ bool walkLibrary(Walk &walk) {
     return true;
 }
 
+struct WalkResult {
+    bool whole = false;  // the layout is complete
+    std::string fault;   // otherwise why not
+    uint64_t unread = 0, namesCut = 0;
+};
+
+WalkResult walkFile(const std::string &path, bool singleSprite) {
+    WalkResult result;
+    std::error_code failure;
+    if (std::filesystem::is_directory(path, failure)) {
+        result.fault = "is a folder, not a file";
+        return result;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.fault = std::string("cannot open: ") + std::strerror(errno);
+        return result;
+    }
+    const uint64_t size = std::filesystem::file_size(path, failure);
+    if (failure) {
+        result.fault = "cannot read: " + failure.message();
+        return result;
+    }
+    Walk walk(in, size);
+    result.whole = singleSprite ? walkSprite(walk, "") : walkLibrary(walk);
+    result.fault = walk.fault();
+    result.unread = size - walk.offset();
+    result.namesCut = walk.namesCut;
+    return result;
+}
+
 }  // namespace
 
 std::string explainRefusal(const std::string &path, bool singleSprite) {
-    std::error_code failure;
-    if (std::filesystem::is_directory(path, failure))
-        return "is a folder, not a file";
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::string("cannot open: ") + std::strerror(errno);
-    const uint64_t size = std::filesystem::file_size(path, failure);
-    if (failure)
-        return "cannot read: " + failure.message();
-    Walk walk(in, size);
-    if (singleSprite ? walkSprite(walk, "") : walkLibrary(walk))
-        return "the module refused it although its layout is complete (out of memory?)";
-    return walk.fault();
+    const WalkResult walk = walkFile(path, singleSprite);
+    return walk.whole ? "the module refused it although its layout is complete (out of memory?)" : walk.fault;
+}
+
+std::string leftOut(const std::string &path, bool singleSprite) {
+    const WalkResult walk = walkFile(path, singleSprite);
+    std::string left;
+    if (walk.whole && walk.namesCut)
+        left = std::to_string(walk.namesCut) + (walk.namesCut == 1 ? " name is" : " names are") +
+               " longer than the 255 bytes a loaded name keeps";
+    if (walk.whole && walk.unread)
+        left += (left.empty() ? "" : "; ") + std::to_string(walk.unread) + " bytes after the end are ignored";
+    return left;
 }

@@ -126,6 +126,27 @@ TEST(Vornak, ListsAndShowsEveryField) {
     EXPECT_NE(showJson.out.find(R"("optionalSize": -5)"), std::string::npos) << showJson.out;
 }
 
+TEST(Vornak, CheckAndExportTellWhatTheModuleLeavesOut) {
+    TempDir dir;
+    SampleLibrary library = exampleLibrary();
+    library.names[0] = std::string(300, 'n');
+    ASSERT_TRUE(saveLibrary(library, dir.path() / "long.lspr"));
+    std::vector<uint8_t> bytes = readFileBytes(dir.path() / "long.lspr");
+    bytes.insert(bytes.end(), {1, 2, 3});
+    writeFileBytes(dir.file("long.lspr"), bytes);
+    const std::string left =
+        "1 name is longer than the 255 bytes a loaded name keeps; 3 bytes after the end are ignored";
+    const Result check = vornak("check " + dir.file("long.lspr"));
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.out, dir.file("long.lspr") + ": well formed, 1 sprite, 1 frame; " + left + "\n");
+    const Result exporting = vornak("export " + dir.file("long.lspr") + " " + dir.file("out"));
+    EXPECT_EQ(exporting.status, 0);
+    EXPECT_EQ(exporting.err,
+              "vornak: warning: " + dir.file("long.lspr") + ": " + left + "; the export leaves them out\n");
+    EXPECT_NE(readText(dir.path() / "out" / "manifest.json").find("\"name\": \"" + std::string(255, 'n') + "\""),
+              std::string::npos);
+}
+
 TEST(Vornak, ExportThenPackGivesBackTheSampleWorld) {
     TempDir dir;
     expectRoundTrip(SAMPLE_LIBRARY, dir, "world");

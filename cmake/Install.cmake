@@ -38,7 +38,7 @@ install(FILES ${PROJECT_BINARY_DIR}/vornak.pc DESTINATION ${CMAKE_INSTALL_LIBDIR
 # working directory. client uses it when it loads Vornak by name; the
 # vornak tool when it links it.
 file(RELATIVE_PATH bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-foreach(program IN ITEMS client vornak)
+foreach(program IN ITEMS client vornak_cli)
   if(TARGET ${program})
     if(NOT WIN32)
       set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN:$ORIGIN/${bin_to_lib}"

@@ -1,6 +1,7 @@
 #include "client/map/depth_order.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 // How the sorts are cut short, while staying exact.
@@ -32,7 +33,7 @@
 
 namespace {
 
-constexpr int32_t kBlock = 64;  // flags marked at a time, and the arrays' spare room
+constexpr int32_t kBlock = 64;  // positions marked at a time, and the arrays' spare room
 constexpr int32_t kLongestRetryInterval = 64;
 
 bool g_wideLanesAllowed = true;
@@ -76,100 +77,103 @@ LANES_INLINE Vector load(const int32_t *values) {
     return lanes;
 }
 
+// The footprint at position i in every lane.
 template <typename Vector>
-LANES_INLINE FootprintLanes<Vector> splat(const Footprint &footprint) {
-    return {Vector{} + footprint.frontX, Vector{} + footprint.backX, Vector{} + footprint.frontY,
-            Vector{} + footprint.backY};
+LANES_INLINE FootprintLanes<Vector> splat(const Corners &chain, int32_t i) {
+    return {__builtin_shuffle(load<Vector>(chain.frontX + i), Vector{}),
+            __builtin_shuffle(load<Vector>(chain.backX + i), Vector{}),
+            __builtin_shuffle(load<Vector>(chain.frontY + i), Vector{}),
+            __builtin_shuffle(load<Vector>(chain.backY + i), Vector{})};
+}
+
+// Bit i set when lane i is not zero (lanes hold all ones or zero).
+template <typename Vector>
+LANES_INLINE uint32_t laneBits(const Vector &lanes) {
+    uint32_t bits = 0;
+    for (int32_t i = 0; i < kLanes<Vector>; ++i)
+        bits |= uint32_t(lanes[i] & 1) << i;
+    return bits;
 }
 
 // The first lane that is not zero, or the number of lanes.
 template <typename Vector>
 LANES_INLINE int32_t firstLane(const Vector &lanes) {
-    uint64_t words[sizeof(Vector) / sizeof(uint64_t)];
-    std::memcpy(words, &lanes, sizeof words);
-    uint64_t any = 0;
-    for (uint64_t word : words)
-        any |= word;
-    if (any == 0)
-        return kLanes<Vector>;
-    int32_t lane = 0;
-    while (lanes[lane] == 0)
-        ++lane;
-    return lane;
+    const uint32_t bits = laneBits(lanes);
+    return bits != 0 ? std::countr_zero(bits) : kLanes<Vector>;
 }
 
 // All ones in the lanes from position i on whose footprint is displaced by
 // `held` (kHeldMoves) or displaces it (otherwise).
 template <bool kHeldMoves, typename Vector>
-LANES_INLINE Vector displacedLanes(const Corners &corners, int32_t i, const FootprintLanes<Vector> &held) {
-    const FootprintLanes<Vector> other{load<Vector>(corners.frontX + i), load<Vector>(corners.backX + i),
-                                       load<Vector>(corners.frontY + i), load<Vector>(corners.backY + i)};
+LANES_INLINE Vector displacedLanes(const Corners &chain, int32_t i, const FootprintLanes<Vector> &held) {
+    const FootprintLanes<Vector> other{load<Vector>(chain.frontX + i), load<Vector>(chain.backX + i),
+                                       load<Vector>(chain.frontY + i), load<Vector>(chain.backY + i)};
     return kHeldMoves ? footprintRule(held, other) == 0 : footprintRule(other, held) == 0;
 }
 
-// flags[i] nonzero for the positions i below count (rounded up to whole
-// vectors) that match.
+// Bit i set for the positions from + i, i below count (at most 64), that
+// match the footprint at `held`.
 template <bool kHeldMoves, typename Vector>
-LANES_INLINE void markRun(const Corners &corners, const Footprint &held, int32_t count, int32_t *flags) {
-    const FootprintLanes<Vector> heldLanes = splat<Vector>(held);
-    for (int32_t i = 0; i < count; i += kLanes<Vector>) {
-        const Vector hits = displacedLanes<kHeldMoves>(corners, i, heldLanes);
-        std::memcpy(flags + i, &hits, sizeof hits);
-    }
+LANES_INLINE uint64_t markRun(const Corners &chain, int32_t held, int32_t from, int32_t count) {
+    const FootprintLanes<Vector> heldLanes = splat<Vector>(chain, held);
+    uint64_t bits = 0;
+    for (int32_t i = 0; i < count; i += kLanes<Vector>)
+        bits |= uint64_t{laneBits(displacedLanes<kHeldMoves>(chain, from + i, heldLanes))} << i;
+    return count < 64 ? bits & ((uint64_t{1} << count) - 1) : bits;
 }
 
-// The first position below count whose footprint `held` displaces or whose
-// stop is not zero, or count.
+// The first position in [from, to) whose footprint the one at `held`
+// displaces or whose stop is not zero, or to.
 template <typename Vector>
-LANES_INLINE int32_t firstStop(const Corners &corners, const Footprint &held, int32_t count, const int32_t *stops) {
-    const FootprintLanes<Vector> heldLanes = splat<Vector>(held);
-    for (int32_t i = 0; i < count; i += kLanes<Vector>) {
-        const int32_t lane = firstLane(displacedLanes<true>(corners, i, heldLanes) | load<Vector>(stops + i));
+LANES_INLINE int32_t firstStop(const Corners &chain, int32_t held, int32_t from, int32_t to, const int32_t *stops) {
+    const FootprintLanes<Vector> heldLanes = splat<Vector>(chain, held);
+    for (int32_t i = from; i < to; i += kLanes<Vector>) {
+        const int32_t lane = firstLane(displacedLanes<true>(chain, i, heldLanes) | load<Vector>(stops + i));
         if (lane < kLanes<Vector>)
-            return std::min(i + lane, count);
+            return std::min(i + lane, to);
     }
-    return count;
+    return to;
 }
 
-// One pass of the list's own sort over positions 0 .. count - 1, the start
-// at 0: the position of the best it ends with.
+// One pass of the list's own sort over positions [start, end): the position
+// of the best it ends with.
 template <typename Vector>
-LANES_INLINE int32_t passBest(const Corners &corners, int32_t count) {
-    int32_t best = 0;
-    FootprintLanes<Vector> held = splat<Vector>(corners.at(best));
-    for (int32_t i = 1;;) {
-        const int32_t lane = firstLane(displacedLanes<false>(corners, i, held));
-        if (i + lane >= count)
+LANES_INLINE int32_t passBest(const Corners &chain, int32_t start, int32_t end) {
+    int32_t best = start;
+    FootprintLanes<Vector> held = splat<Vector>(chain, best);
+    for (int32_t i = start + 1;;) {
+        const int32_t lane = firstLane(displacedLanes<false>(chain, i, held));
+        if (i + lane >= end)
             return best;
         if (lane == kLanes<Vector>) {
             i += kLanes<Vector>;
         } else {
             best = i + lane;
-            held = splat<Vector>(corners.at(best));
+            held = splat<Vector>(chain, best);
             i = best + 1;
         }
     }
 }
 
 template <bool kHeldMoves>
-void markRunPlain(Corners corners, Footprint held, int32_t count, int32_t *flags) {
-    markRun<kHeldMoves, Vector4>(corners, held, count, flags);
+uint64_t markRunPlain(Corners chain, int32_t held, int32_t from, int32_t count) {
+    return markRun<kHeldMoves, Vector4>(chain, held, from, count);
 }
 template <bool kHeldMoves>
-WIDE_LANES void markRunWide(Corners corners, Footprint held, int32_t count, int32_t *flags) {
-    markRun<kHeldMoves, Vector8>(corners, held, count, flags);
+WIDE_LANES uint64_t markRunWide(Corners chain, int32_t held, int32_t from, int32_t count) {
+    return markRun<kHeldMoves, Vector8>(chain, held, from, count);
 }
-int32_t firstStopPlain(Corners corners, Footprint held, int32_t count, const int32_t *stops) {
-    return firstStop<Vector4>(corners, held, count, stops);
+int32_t firstStopPlain(Corners chain, int32_t held, int32_t from, int32_t to, const int32_t *stops) {
+    return firstStop<Vector4>(chain, held, from, to, stops);
 }
-WIDE_LANES int32_t firstStopWide(Corners corners, Footprint held, int32_t count, const int32_t *stops) {
-    return firstStop<Vector8>(corners, held, count, stops);
+WIDE_LANES int32_t firstStopWide(Corners chain, int32_t held, int32_t from, int32_t to, const int32_t *stops) {
+    return firstStop<Vector8>(chain, held, from, to, stops);
 }
-int32_t passBestPlain(Corners corners, int32_t count) {
-    return passBest<Vector4>(corners, count);
+int32_t passBestPlain(Corners chain, int32_t start, int32_t end) {
+    return passBest<Vector4>(chain, start, end);
 }
-WIDE_LANES int32_t passBestWide(Corners corners, int32_t count) {
-    return passBest<Vector8>(corners, count);
+WIDE_LANES int32_t passBestWide(Corners chain, int32_t start, int32_t end) {
+    return passBest<Vector8>(chain, start, end);
 }
 
 }  // namespace
@@ -270,7 +274,7 @@ int32_t DepthOrder::placeTail(int32_t p, bool tailKnown) {
         keepDisplacersAfter(tail, p);
         return 0;
     }
-    forEachMatch(at(p), false, p + 1, size_, [&](int32_t q) { addDisplacer(tail, ids_[q]); });
+    forEachMatch(p, false, p + 1, size_, [&](int32_t q) { addDisplacer(tail, ids_[q]); });
     return last - p;
 }
 
@@ -279,25 +283,22 @@ int32_t DepthOrder::placeTail(int32_t p, bool tailKnown) {
 int32_t DepthOrder::bringForward(int32_t p, int32_t r) {
     const int32_t start = ids_[p];
     const int32_t best = ids_[r];
-    for (int32_t q = p + 1; q < r; ++q) {
-        if (listed_[q])
-            removeDisplacer(ids_[q], best);
-    }
-    forEachMatch(at(p), true, p + 1, r, [&](int32_t q) { addDisplacer(ids_[q], start); });
+    forEachMatch(r, true, p + 1, r, [&](int32_t q) { removeDisplacer(ids_[q], best); });
+    forEachMatch(p, true, p + 1, r, [&](int32_t q) { addDisplacer(ids_[q], start); });
     // Nothing after r displaced the best, so its list was empty.
-    forEachMatch(at(r), false, p + 1, r, [&](int32_t q) { addDisplacer(best, ids_[q]); });
+    forEachMatch(r, false, p + 1, r, [&](int32_t q) { addDisplacer(best, ids_[q]); });
     if (!liesInFront(at(p), at(r)))
         addDisplacer(best, start);
     swapPlaces(p, r);
     keepDisplacersAfter(start, r);
-    return 2 * (r - p);
+    return 3 * (r - p);
 }
 
 // The passes of the list's own sort, scanning every later object.
 void DepthOrder::scanPasses(int32_t firstPass) {
+    const Corners chain = corners();
     for (int32_t p = firstPass; p < size_ - 1; ++p) {
-        const Corners corners = cornersFrom(p);
-        const int32_t best = p + (wideLanes() ? passBestWide(corners, size_ - p) : passBestPlain(corners, size_ - p));
+        const int32_t best = wideLanes() ? passBestWide(chain, p, size_) : passBestPlain(chain, p, size_);
         if (best != p)
             swapPlaces(p, best);
     }
@@ -342,7 +343,7 @@ void DepthOrder::forgetTail() {
 bool DepthOrder::listAllDisplacers() {
     clearLists();
     for (int32_t p = 0; p < size_ - 1; ++p) {
-        forEachMatch(at(p), false, p + 1, size_, [&](int32_t q) { addDisplacer(ids_[p], ids_[q]); });
+        forEachMatch(p, false, p + 1, size_, [&](int32_t q) { addDisplacer(ids_[p], ids_[q]); });
         if (listedCount_ > listLimit())
             return false;
     }
@@ -365,37 +366,33 @@ void DepthOrder::giveUpLists() {
     retryInterval_ = std::min(2 * retryInterval_, kLongestRetryInterval);
 }
 
-DepthOrder::Corners DepthOrder::cornersFrom(int32_t position) const {
-    return {frontX_.data() + position, backX_.data() + position, frontY_.data() + position, backY_.data() + position};
+DepthOrder::Corners DepthOrder::corners() const {
+    return {frontX_.data(), backX_.data(), frontY_.data(), backY_.data()};
 }
 
 // The first pass from `from` on that changes anything: its start has
 // displacers listed or is displaced by the tail.
 int32_t DepthOrder::nextChange(int32_t from) const {
     const int32_t last = size_ - 1;
-    const Corners corners = cornersFrom(from);
-    const int32_t *stops = listed_.data() + from;
-    return from + (wideLanes() ? firstStopWide(corners, at(last), last - from, stops)
-                               : firstStopPlain(corners, at(last), last - from, stops));
+    return wideLanes() ? firstStopWide(corners(), last, from, last, listed_.data())
+                       : firstStopPlain(corners(), last, from, last, listed_.data());
 }
 
 // Calls visit(q) for each position q in [from, to) whose object displaces
-// `held` (heldMoves false) or is displaced by it (heldMoves true).
+// the one at `held` (heldMoves false) or is displaced by it (heldMoves true).
 template <typename Visit>
-void DepthOrder::forEachMatch(const Footprint &held, bool heldMoves, int32_t from, int32_t to, Visit visit) const {
-    int32_t flags[kBlock];
+void DepthOrder::forEachMatch(int32_t held, bool heldMoves, int32_t from, int32_t to, Visit visit) const {
+    const Corners chain = corners();
     for (int32_t block = from; block < to; block += kBlock) {
         const int32_t count = std::min(kBlock, to - block);
-        const Corners corners = cornersFrom(block);
+        uint64_t bits;
         if (wideLanes())
-            heldMoves ? markRunWide<true>(corners, held, count, flags)
-                      : markRunWide<false>(corners, held, count, flags);
+            bits = heldMoves ? markRunWide<true>(chain, held, block, count)
+                             : markRunWide<false>(chain, held, block, count);
         else
-            heldMoves ? markRunPlain<true>(corners, held, count, flags)
-                      : markRunPlain<false>(corners, held, count, flags);
-        for (int32_t i = 0; i < count; ++i) {
-            if (flags[i] != 0)
-                visit(block + i);
-        }
+            bits = heldMoves ? markRunPlain<true>(chain, held, block, count)
+                             : markRunPlain<false>(chain, held, block, count);
+        for (; bits != 0; bits &= bits - 1)
+            visit(block + std::countr_zero(bits));
     }
 }

@@ -28,14 +28,12 @@ public:
     // The ids in chain order, rear-most first.
     const int32_t *ids() const { return ids_.data(); }
 
-    // The corner arrays from some position on, as the vector loops read them.
+    // The corner arrays, as the vector loops read them.
     struct Corners {
         const int32_t *frontX;
         const int32_t *backX;
         const int32_t *frontY;
         const int32_t *backY;
-
-        Footprint at(int32_t i) const { return {frontX[i], backX[i], frontY[i], backY[i]}; }
     };
 
     // Comparisons run in AVX2 lanes when the processor has them, decided at
@@ -64,10 +62,10 @@ private:
     int64_t listLimit() const { return 2 * int64_t{size_} + 256; }
 
     // Runs of positions compared with one footprint, in vector lanes.
-    Corners cornersFrom(int32_t position) const;
+    Corners corners() const;
     int32_t nextChange(int32_t from) const;
     template <typename Visit>
-    void forEachMatch(const Footprint &held, bool heldMoves, int32_t from, int32_t to, Visit visit) const;
+    void forEachMatch(int32_t held, bool heldMoves, int32_t from, int32_t to, Visit visit) const;
 
     // By position, each with room for a run of lanes past the last object.
     std::vector<int32_t> frontX_, backX_, frontY_, backY_;

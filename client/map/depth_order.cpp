@@ -4,32 +4,36 @@
 #include <bit>
 #include <cstring>
 
-// How the sorts are cut short, while staying exact.
+// How the sorts are cut short while staying exact.
 //
 // A pass of the selection sort starts at position p with the object s there
 // as the best; each later object that displaces the best (is not in front of
 // it) becomes the best, and the best then trades places with s. Each object
-// keeps the list of its displacers: the objects after it that displace it.
-// A pass then follows lists instead of scanning: the best moves to its
-// nearest displacer until it reaches an object whose list is empty. Only the
-// last object, the tail, is compared directly. A pass whose start has an
-// empty list and is not displaced by the tail changes nothing, and one
-// vector scan finds the next pass that does.
+// keeps the list of its displacers, the objects after it that displace it,
+// so a pass follows lists instead of scanning: the best moves to its nearest
+// displacer until it reaches an object whose list is empty. Only the last
+// object, the tail, is compared directly. A pass whose start has an empty
+// list and is not displaced by the tail changes nothing, and one vector scan
+// finds the next pass that does. Most objects are displaced by nothing after
+// them; pairs that displace each other both ways keep some lists filled.
 //
 // A list depends on which objects stand after its owner, not on their order,
 // so a swap of p and r changes only the lists of the two and of the objects
-// between them. The tail is kept out of all lists, which is what makes an
-// insert cheap: when the tail t takes the place of the start s, s becomes
-// the tail and its list stays as it was, as if s still stood at p. Every pass
-// that leaves its object in place has compared that object with the tail and
-// found it not displaced, so the objects placed meanwhile are right to have
-// no entry for s; and when s is placed again, its list keeps the entries that
-// still stand after it. Only the appended object's list is unknown; it is
-// compared with the objects after it when it is first placed.
+// between them, and those are compared afresh. The tail is kept out of every
+// list, which makes an insert cheap: when the tail takes the place of the
+// start s, s becomes the tail and keeps its list, as if it still stood at p.
+// Each pass that leaves its object in place has compared that object with
+// the tail and found it not displaced, so the objects placed meanwhile rightly
+// have no entry for s; and when s is placed again, its list keeps the entries
+// that still stand after it. The appended object is the one tail whose list
+// is unknown: it is compared with the objects after it when first placed. A
+// sort without an append first takes its last object out of every list.
 //
-// When the lists or the work of a sort grow past a bound (many objects that
-// displace each other), the sort goes on by plain scans, exactly as the
-// list's own sort does, and the lists are made afresh a few sorts later.
+// When the lists grow past about two entries an object, or the work of a
+// sort past a sixteenth of what plain scans would cost, the objects displace
+// each other too much for lists to pay: the sort goes on by plain scans in
+// vector lanes, exactly as the list's own sort does, and the lists are made
+// afresh a few sorts later (each failure waits longer).
 
 namespace {
 
@@ -108,7 +112,7 @@ template <bool kHeldMoves, typename Vector>
 LANES_INLINE Vector displacedLanes(const Corners &chain, int32_t i, const FootprintLanes<Vector> &held) {
     const FootprintLanes<Vector> other{load<Vector>(chain.frontX + i), load<Vector>(chain.backX + i),
                                        load<Vector>(chain.frontY + i), load<Vector>(chain.backY + i)};
-    return kHeldMoves ? footprintRule(held, other) == 0 : footprintRule(other, held) == 0;
+    return ~(kHeldMoves ? liesInFrontLanes(held, other) : liesInFrontLanes(other, held));
 }
 
 // Bit i set for the positions from + i, i below count (at most 64), that

@@ -29,24 +29,36 @@ inline Footprint footprintOf(int32_t x, int32_t y, int32_t extentX, int32_t exte
     return Footprint{frontX, wrapSub(frontX, extentX), frontY, wrapAdd(frontY, extentY)};
 }
 
-// The footprint rule, on two footprints or lane by lane on footprints held
-// in vector lanes: true (nonzero) when a is drawn after b. The first rule
-// that applies decides: 1 or 2 give true; else 3, 4 or 5 give false; else 6.
+// The footprint rule: true when a is drawn after b. The first rule that
+// applies decides.
+inline bool liesInFront(const Footprint &a, const Footprint &b) {
+    if (b.frontX <= a.frontX && b.frontY >= a.frontY)
+        return true;
+    if (b.frontX <= a.backX && b.frontY >= a.backY)
+        return true;
+    if (a.frontX <= b.frontX && a.frontY >= b.frontY)
+        return false;
+    if (a.frontX <= b.backX && a.frontY >= b.backY)
+        return false;
+    if (b.frontX > a.frontX && b.frontY <= a.backY)
+        return false;
+    return b.frontY >= a.frontY || b.frontX < a.backX;
+}
+
+// The same rule lane by lane, for footprints held in vectors (one vector
+// per corner): all ones in the lanes where a is drawn after b. Without
+// branches: rules 1 or 2 give true; else 3, 4 or 5 give false; else 6.
 // Always inlined: the vector loops are built for more than one instruction
 // set, and a call between them would not agree on how vectors are passed.
-template <typename Corners>
-inline __attribute__((always_inline)) auto footprintRule(const Corners &a, const Corners &b) {
+template <typename FootprintLanes>
+inline __attribute__((always_inline)) auto liesInFrontLanes(const FootprintLanes &a, const FootprintLanes &b) {
     const auto rule1 = (b.frontX <= a.frontX) & (b.frontY >= a.frontY);
     const auto rule2 = (b.frontX <= a.backX) & (b.frontY >= a.backY);
     const auto rule3 = (a.frontX <= b.frontX) & (a.frontY >= b.frontY);
     const auto rule4 = (a.frontX <= b.backX) & (a.frontY >= b.backY);
     const auto rule5 = (b.frontX > a.frontX) & (b.frontY <= a.backY);
     const auto rule6 = (b.frontY >= a.frontY) | (b.frontX < a.backX);
-    return rule1 | rule2 | (rule6 & ((rule3 | rule4 | rule5) == 0));
-}
-
-inline bool liesInFront(const Footprint &a, const Footprint &b) {
-    return footprintRule(a, b) != 0;
+    return rule1 | rule2 | (rule6 & ~(rule3 | rule4 | rule5));
 }
 
 #endif

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <tuple>
 #include <vector>
 
@@ -34,6 +35,13 @@ bool documentedRule(const MapObject &a, const MapObject &b) {
     if (bFrontX > aFrontX && bFrontY <= aBackY)
         return false;
     return bFrontY >= aFrontY || bFrontX < aBackX;
+}
+
+// (x, y, extentX, extentY, elevation)
+std::string valuesOf(const MapObject &o) {
+    std::ostringstream text;
+    text << "(" << o.x << ", " << o.y << ", " << o.extentX << ", " << o.extentY << ", " << o.elevation << ")";
+    return text.str();
 }
 
 // The documented rebuild on an array: insert one by one, a selection sort
@@ -211,18 +219,38 @@ TEST(ObjectList, DrawingNeverSeesAHalfLinkedList) {
     EXPECT_TRUE(list.count == 0 && !list.first && !list.last && !list.busy);
 }
 
+// Both forms of the rule: for one pair, and lane by lane for four.
 TEST(ObjectList, FootprintRuleIsTheDocumentedRule) {
+    typedef int32_t Lanes __attribute__((vector_size(16)));
+    struct FootprintLanes {
+        Lanes frontX, backX, frontY, backY;
+    };
+    auto footprint = [](const MapObject &o) { return footprintOf(o.x, o.y, o.extentX, o.extentY, o.elevation); };
+    auto node = [](const MapObject &o) {
+        return ObjectNode{o.sprite, o.x, o.y, o.extentX, o.extentY, o.elevation, nullptr, nullptr};
+    };
+    auto describe = [](const MapObject &a, const MapObject &b) { return valuesOf(a) + " against " + valuesOf(b); };
     ObjectSets sets(7);
     for (int round = 0; round < 200; ++round) {
         const std::vector<MapObject> objects = sets.next(24);
         for (const MapObject &a : objects) {
-            for (const MapObject &b : objects) {
-                const ObjectNode nodeA{a.sprite, a.x, a.y, a.extentX, a.extentY, a.elevation, nullptr, nullptr};
-                const ObjectNode nodeB{b.sprite, b.x, b.y, b.extentX, b.extentY, b.elevation, nullptr, nullptr};
-                ASSERT_EQ(footprintInFrontOf(nodeA, nodeB), documentedRule(a, b))
-                    << "(" << a.x << ", " << a.y << ", " << a.extentX << ", " << a.extentY << ", " << a.elevation
-                    << ") against (" << b.x << ", " << b.y << ", " << b.extentX << ", " << b.extentY << ", "
-                    << b.elevation << ")";
+            const Footprint held = footprint(a);
+            const FootprintLanes heldLanes{Lanes{} + held.frontX, Lanes{} + held.backX, Lanes{} + held.frontY,
+                                           Lanes{} + held.backY};
+            for (size_t j = 0; j < objects.size(); j += 4) {
+                FootprintLanes others;
+                for (int lane = 0; lane < 4; ++lane) {
+                    const Footprint other = footprint(objects[j + size_t(lane)]);
+                    others.frontX[lane] = other.frontX, others.backX[lane] = other.backX;
+                    others.frontY[lane] = other.frontY, others.backY[lane] = other.backY;
+                }
+                const Lanes after = liesInFrontLanes(heldLanes, others), before = liesInFrontLanes(others, heldLanes);
+                for (int lane = 0; lane < 4; ++lane) {
+                    const MapObject &b = objects[j + size_t(lane)];
+                    ASSERT_EQ(footprintInFrontOf(node(a), node(b)), documentedRule(a, b)) << describe(a, b);
+                    ASSERT_EQ(after[lane] != 0, documentedRule(a, b)) << describe(a, b) << ", in lanes";
+                    ASSERT_EQ(before[lane] != 0, documentedRule(b, a)) << describe(b, a) << ", in lanes";
+                }
             }
         }
     }

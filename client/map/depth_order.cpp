@@ -81,13 +81,22 @@ LANES_INLINE Vector load(const int32_t *values) {
     return lanes;
 }
 
+// The value in every lane. GCC broadcasts lane 0 of a load in one
+// instruction, where it builds Vector{} + *value lane by lane.
+template <typename Vector>
+LANES_INLINE Vector broadcast(const int32_t *value) {
+#if defined(__clang__)
+    return Vector{} + *value;
+#else
+    return __builtin_shuffle(load<Vector>(value), Vector{});
+#endif
+}
+
 // The footprint at position i in every lane.
 template <typename Vector>
 LANES_INLINE FootprintLanes<Vector> splat(const Corners &chain, int32_t i) {
-    return {__builtin_shuffle(load<Vector>(chain.frontX + i), Vector{}),
-            __builtin_shuffle(load<Vector>(chain.backX + i), Vector{}),
-            __builtin_shuffle(load<Vector>(chain.frontY + i), Vector{}),
-            __builtin_shuffle(load<Vector>(chain.backY + i), Vector{})};
+    return {broadcast<Vector>(chain.frontX + i), broadcast<Vector>(chain.backX + i),
+            broadcast<Vector>(chain.frontY + i), broadcast<Vector>(chain.backY + i)};
 }
 
 // Bit i set when lane i is not zero (lanes hold all ones or zero).

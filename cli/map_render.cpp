@@ -143,8 +143,8 @@ bool wholeMapPicture(MapPicture &picture, std::string &error) {
     picture.spriteBytes = spriteBytes;
     // The centre tile is the one under the middle of the picture, so that
     // every position the view computes stays small.
-    const int64_t u = floorDiv(box.left + box.width() / 2 - kHalfTileWidth, 2 * kHalfTileWidth);
-    int64_t v = floorDiv(box.top + box.height() / 2 - kHalfTileHeight, 2 * kHalfTileHeight);
+    const int64_t u = floorDiv(box.left + box.width() / 2 - kHalfTileWidth, kHalfTileWidth);
+    int64_t v = floorDiv(box.top + box.height() / 2 - kHalfTileHeight, kHalfTileHeight);
     v += (u - v) & 1;  // x = (u + v) / 2 and y = (u - v) / 2 are whole
     ViewPlacement &view = picture.view;
     view.centerX = saturated((u + v) / 2);

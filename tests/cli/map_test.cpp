@@ -438,6 +438,14 @@ TEST(MapRender, MapsThatAnnounceMoreThanTheyHoldDrawWhatTheClientLoads) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.placed) << c.map;
     }
+    // An object on the last tile that 32 bits name, 20 (2^32 - 1) pixels right of tile (0, 0): drawn in its picture.
+    writeMap(dir.file("corner.map"), {0, 0, 0, {}, {{world::kGrassLight, INT32_MAX, INT32_MAX, 1, 1, 0}}});
+    const Result r =
+        vornak("map render " + dir.file("corner.map") + " " + kSampleLibrary + " " + dir.file("out.png") + " --whole");
+    EXPECT_EQ(r.out, "{\"width\":40,\"height\":20,\"scale\":1,\"tileCornerX\":-85899345900,\"tileCornerY\":-10}\n");
+    const Image corner = readPicture(dir.file("out.png"));
+    EXPECT_EQ(std::vector<uint8_t>(corner.at(20, 10), corner.at(20, 10) + 3), std::vector<uint8_t>({123, 195, 82}))
+        << "the middle of the grass diamond";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // vornak: sprite files and sprite libraries on the command line.
 #include "cli/command.h"
+#include "cli/map_commands.h"
 #include "cli/sprite_commands.h"
 
 #include <CLI/CLI.hpp>
@@ -8,11 +9,14 @@
 #include <iostream>
 
 int main(int argc, char **argv) {
-    CLI::App app("Lists, checks, takes apart and puts together sprite files and sprite libraries.", "vornak");
+    CLI::App app("Lists, checks, takes apart and puts together sprite files and sprite libraries; describes and "
+                 "draws maps.",
+                 "vornak");
     app.set_version_flag("--version", "vornak " VORNAK_VERSION, "Print the version and exit");
     app.require_subcommand(1);
     int status = 0;
     addSpriteCommands(app, status);
+    addMapCommands(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success &done) {  // --help, --version

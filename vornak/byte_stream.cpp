@@ -1,9 +1,47 @@
 #include "vornak/byte_stream.h"
 
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kFirstReadAhead = size_t{64} << 10;
+
+}  // namespace
+
+bool ByteReader::has(uint64_t count) {
+    if (count > remaining_)
+        return false;
+    if (sized_ || ahead_.size() - aheadStart_ >= count)
+        return true;
+    ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<ptrdiff_t>(aheadStart_));
+    aheadStart_ = 0;
+    while (ahead_.size() < count) {
+        // Each chunk at most doubles what has arrived, and never goes past
+        // what is asked for, which the limit allows.
+        const uint64_t wanted = count - ahead_.size();
+        const size_t chunk = static_cast<size_t>(std::min<uint64_t>(wanted, std::max(kFirstReadAhead, ahead_.size())));
+        const size_t held = ahead_.size();
+        ahead_.reserve(held + chunk);
+        ahead_.resize(held + chunk);
+        const size_t got = std::fread(ahead_.data() + held, 1, chunk, file_);
+        ahead_.resize(held + got);
+        if (got < chunk)
+            return false;
+    }
+    return true;
+}
+
 bool ByteReader::read(void *out, size_t count) {
     if (count > remaining_)
         return false;
-    if (count > 0 && std::fread(out, 1, count, file_) != count) {
+    const size_t buffered = std::min(count, ahead_.size() - aheadStart_);
+    if (buffered > 0) {
+        std::memcpy(out, ahead_.data() + aheadStart_, buffered);
+        aheadStart_ += buffered;
+    }
+    const size_t rest = count - buffered;
+    if (rest > 0 && std::fread(static_cast<uint8_t *>(out) + buffered, 1, rest, file_) != rest) {
         remaining_ = 0;
         return false;
     }

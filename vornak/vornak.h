@@ -4,10 +4,11 @@
  *
  * Each returns false for a null record or path, a file that cannot be
  * opened, a load whose file ends before the data its counts announce, and a
- * save whose writing or closing fails. A failed load leaves the record as it
- * was and keeps nothing allocated; a failed save leaves the file at the path
- * as it was. Memory of a successful load belongs to the module until it is
- * unloaded.
+ * save whose writing or closing fails, or whose file the process may not
+ * write. A failed load leaves the record as it was and keeps nothing
+ * allocated; a failed save leaves the file at the path as it was (but for
+ * the one case of vornak/file_system.h that writes in place). Memory of a
+ * successful load belongs to the module until it is unloaded.
  */
 #ifndef VORNAK_VORNAK_H
 #define VORNAK_VORNAK_H

@@ -1,6 +1,7 @@
 #include "vornak/byte_stream.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -9,23 +10,34 @@ constexpr size_t kFirstReadAhead = size_t{64} << 10;
 
 }  // namespace
 
+ByteReader::~ByteReader() {
+    std::free(ahead_);
+}
+
 bool ByteReader::has(uint64_t count) {
     if (count > remaining_)
         return false;
-    if (sized_ || ahead_.size() - aheadStart_ >= count)
+    if (sized_ || aheadEnd_ - aheadStart_ >= count)
         return true;
-    ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<ptrdiff_t>(aheadStart_));
-    aheadStart_ = 0;
-    while (ahead_.size() < count) {
+    if (aheadStart_ > 0) {
+        std::memmove(ahead_, ahead_ + aheadStart_, aheadEnd_ - aheadStart_);
+        aheadEnd_ -= aheadStart_;
+        aheadStart_ = 0;
+    }
+    while (aheadEnd_ < count) {
         // Each chunk at most doubles what has arrived, and never goes past
         // what is asked for, which the limit allows.
-        const uint64_t wanted = count - ahead_.size();
-        const size_t chunk = static_cast<size_t>(std::min<uint64_t>(wanted, std::max(kFirstReadAhead, ahead_.size())));
-        const size_t held = ahead_.size();
-        ahead_.reserve(held + chunk);
-        ahead_.resize(held + chunk);
-        const size_t got = std::fread(ahead_.data() + held, 1, chunk, file_);
-        ahead_.resize(held + got);
+        const size_t chunk =
+            static_cast<size_t>(std::min<uint64_t>(count - aheadEnd_, std::max(kFirstReadAhead, aheadEnd_)));
+        if (aheadEnd_ + chunk > aheadCapacity_) {
+            void *grown = std::realloc(ahead_, aheadEnd_ + chunk);  // large ones move without a copy
+            if (!grown)
+                return false;
+            ahead_ = static_cast<uint8_t *>(grown);
+            aheadCapacity_ = aheadEnd_ + chunk;
+        }
+        const size_t got = std::fread(ahead_ + aheadEnd_, 1, chunk, file_);
+        aheadEnd_ += got;
         if (got < chunk)
             return false;
     }
@@ -35,9 +47,9 @@ bool ByteReader::has(uint64_t count) {
 bool ByteReader::read(void *out, size_t count) {
     if (count > remaining_)
         return false;
-    const size_t buffered = std::min(count, ahead_.size() - aheadStart_);
+    const size_t buffered = std::min(count, aheadEnd_ - aheadStart_);
     if (buffered > 0) {
-        std::memcpy(out, ahead_.data() + aheadStart_, buffered);
+        std::memcpy(out, ahead_ + aheadStart_, buffered);
         aheadStart_ += buffered;
     }
     const size_t rest = count - buffered;

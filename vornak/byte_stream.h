@@ -5,19 +5,23 @@
 // or the stream cannot satisfy fails. Callers ask has() whether the bytes a
 // count announces are there before they allocate for it: a sized source has
 // them when the limit does; an unsized one (a pipe) only once they have
-// arrived, so has() reads ahead, in chunks that grow with what has arrived,
-// into a buffer of at most about twice that. Neither class owns its FILE.
+// arrived. So has() reads ahead, in chunks that at most double what has
+// arrived, into a buffer no larger than that; a load then allocates for
+// what it holds, about twice what arrived at most. Neither class owns its
+// FILE.
 #ifndef VORNAK_BYTE_STREAM_H
 #define VORNAK_BYTE_STREAM_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 class ByteReader {
 public:
     ByteReader(FILE *file, uint64_t limit, bool sized) : file_(file), remaining_(limit), sized_(sized) {}
+    ~ByteReader();
+    ByteReader(const ByteReader &) = delete;
+    ByteReader &operator=(const ByteReader &) = delete;
 
     uint64_t remaining() const { return remaining_; }  // what the limit still allows
     bool has(uint64_t count);
@@ -33,8 +37,10 @@ private:
     FILE *file_;
     uint64_t remaining_;
     bool sized_;
-    std::vector<uint8_t> ahead_;  // read ahead, not yet consumed from aheadStart_ on
+    uint8_t *ahead_ = nullptr;  // malloc'd; read ahead, consumed up to aheadStart_
+    size_t aheadCapacity_ = 0;
     size_t aheadStart_ = 0;
+    size_t aheadEnd_ = 0;
 };
 
 class ByteWriter {

@@ -1,4 +1,6 @@
-// Little-endian reading and writing over buffered stdio streams.
+// Little-endian reading and writing over stdio streams. Reads and writes
+// that a signal interrupts (on a pipe, say, when the process has a handler
+// that does not restart calls) carry on where they stopped.
 //
 // ByteReader never reads past a byte limit: the size of a regular file, or a
 // fixed budget for sources whose size is unknown. Every read that the limit
@@ -43,6 +45,9 @@ private:
     size_t aheadEnd_ = 0;
 };
 
+// ByteWriter buffers for itself and hands the stream whole chunks, which it
+// must take unbuffered (setvbuf _IONBF): only then does a write that a signal
+// cuts short report exactly what it wrote, so the rest can follow.
 class ByteWriter {
 public:
     explicit ByteWriter(FILE *file) : file_(file) {}
@@ -53,10 +58,16 @@ public:
     bool writeU16(uint16_t value);
     bool writeU32(uint32_t value);
     bool writeI32(int32_t value) { return writeU32(static_cast<uint32_t>(value)); }
+    bool flush();  // hands over what is buffered; call before closing
 
 private:
+    static constexpr size_t kBufferBytes = size_t{64} << 10;
+    bool writeThrough(const uint8_t *data, size_t count);
+
     FILE *file_;
     bool ok_ = true;
+    size_t buffered_ = 0;
+    uint8_t buffer_[kBufferBytes];
 };
 
 #endif

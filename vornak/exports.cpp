@@ -46,8 +46,9 @@ bool saveFile(const Record *record, const char *path, bool (*writeRecord)(ByteWr
     SaveTarget target(path);
     if (!target.file())
         return false;
+    std::setvbuf(target.file(), nullptr, _IONBF, 0);  // ByteWriter buffers
     ByteWriter out(target.file());
-    return writeRecord(out, *record) && target.commit();
+    return writeRecord(out, *record) && out.flush() && target.commit();
 }
 
 }  // namespace

@@ -15,11 +15,21 @@ std::string directoryOf(const std::string &path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// Opening a pipe waits for its other end, and a signal whose handler does
+// not restart calls cuts that wait short: open again.
+FILE *openFile(const char *path, const char *mode) {
+    FILE *file;
+    do
+        file = std::fopen(path, mode);
+    while (!file && errno == EINTR);
+    return file;
+}
+
 }  // namespace
 
 Source openSource(const char *path) {
     Source source;
-    source.file = std::fopen(path, "rb");
+    source.file = openFile(path, "rb");
     source.sized = source.file && regularFileSize(source.file, source.limit) && source.limit > 0;
     if (!source.sized)
         source.limit = kUnsizedSourceLimit;
@@ -31,7 +41,7 @@ SaveTarget::SaveTarget(const char *path) {
     if (!examineSaveTarget(path, target))
         return;
     if (target.kind == TargetKind::kOther) {
-        file_ = std::fopen(path, "wb");
+        file_ = openFile(path, "wb");
         return;
     }
     if (target.kind == TargetKind::kRegular && !mayWrite(target.path))
@@ -44,7 +54,7 @@ SaveTarget::SaveTarget(const char *path) {
             continue;
         if (fd < 0) {
             if (target.kind == TargetKind::kRegular && (errno == EACCES || errno == EPERM))
-                file_ = std::fopen(path, "wb");  // in place: nothing can be made beside it
+                file_ = openFile(path, "wb");  // in place: nothing can be made beside it
             return;
         }
         file_ = openDescriptor(fd);

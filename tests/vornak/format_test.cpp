@@ -9,11 +9,14 @@
 #include <cstring>
 
 #ifndef _WIN32
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -420,6 +423,77 @@ TEST_F(SpriteFiles, StandardOutputAsAPipeIsWrittenThrough) {
         EXPECT_EQ(received.size(), expected.size()) << path;
         EXPECT_TRUE(received == expected) << path;
     }
+}
+
+// Starts work in a thread that never takes SIGALRM, so the alarms go to the calling thread.
+std::thread withoutAlarms(std::function<void()> work) {
+    sigset_t alarm;
+    sigemptyset(&alarm), sigaddset(&alarm, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
+    std::thread thread(std::move(work));
+    pthread_sigmask(SIG_UNBLOCK, &alarm, nullptr);
+    return thread;
+}
+
+// A signal whose handler does not restart calls cuts a read or write on a pipe short; a load and a save carry on.
+// The far end moves 4 KB at a time with pauses between, so the module's calls (the open too) wait on the pipe and
+// get interrupted.
+TEST_F(SpriteFiles, PipeTransfersSurviveInterruptingSignals) {
+    rng.seed(9);
+    SampleLibrary sample = randomLibrary(rng, 40, 10, 64);
+    const SpriteLibraryRecord record = sample.record();
+    const Bytes expected = saved(record);
+    ASSERT_GT(expected.size(), size_t{256} << 10) << "more than a pipe holds";
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct sigaction interrupting {
+    }, previous{};
+    interrupting.sa_handler = [](int) {};
+    sigemptyset(&interrupting.sa_mask);
+    ASSERT_EQ(sigaction(SIGALRM, &interrupting, &previous), 0);
+    const itimerval often{{0, 200}, {0, 200}}, off{};
+    void (*pipeHandler)(int) = std::signal(SIGPIPE, SIG_IGN);  // a failing side must not end the test
+    setitimer(ITIMER_REAL, &often, nullptr);
+
+    // A side that failed before opening would leave the thread waiting for it: open that side until it is done.
+    std::atomic<bool> done{false};
+    const auto finish = [&](std::thread &thread, int side) {
+        while (!done)
+            close(open(fifo.c_str(), side | O_NONBLOCK)), usleep(1000);
+        thread.join(), done = false;
+    };
+    Bytes received;
+    std::thread reader = withoutAlarms([&] {
+        usleep(2000);  // the module's open waits first
+        FILE *in = std::fopen(fifo.c_str(), "rb");
+        uint8_t chunk[4096];
+        for (size_t got; in && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+            received.insert(received.end(), chunk, chunk + got), usleep(300);
+        if (in)
+            std::fclose(in);
+        done = true;
+    });
+    const bool saveOk = SaveSpriteLibrary(&record, fifo.c_str());
+    finish(reader, O_WRONLY);
+    std::thread writer = withoutAlarms([&] {
+        usleep(2000);
+        FILE *out = std::fopen(fifo.c_str(), "wb");
+        for (size_t at = 0; out && at < expected.size(); at += 4096)
+            std::fwrite(expected.data() + at, 1, std::min<size_t>(4096, expected.size() - at), out), std::fflush(out),
+                usleep(300);
+        if (out)
+            std::fclose(out);
+        done = true;
+    });
+    SpriteLibraryRecord loaded{};
+    const bool loadOk = LoadSpriteLibrary(&loaded, fifo.c_str());
+    finish(writer, O_RDONLY);
+    setitimer(ITIMER_REAL, &off, nullptr), sigaction(SIGALRM, &previous, nullptr), std::signal(SIGPIPE, pipeHandler);
+
+    EXPECT_TRUE(saveOk && received == expected)
+        << "save: " << saveOk << ", " << received.size() << " of " << expected.size() << " bytes arrived";
+    ASSERT_TRUE(loadOk) << "load";
+    EXPECT_TRUE(saved(loaded, "reloaded") == expected);
 }
 
 TEST_F(SpriteFiles, PipesAreWrittenAndReadDirectly) {

@@ -1,12 +1,39 @@
-// Writes the fuzzers' seed files: seed_corpus SPRITE_DIR LIBRARY_DIR
+// Writes the fuzzers' seed files: seed_corpus SPRITE_DIR LIBRARY_DIR MAP_DIR.
+// Maps: the sample world's, a corner of it with a few objects, and a header
+// alone.
 #include "tests/vornak/support/sample_records.h"
+#include "tools/world_map.h"
 
 #include <cstdio>
 
+namespace {
+
+bool writeMapSeeds(const std::filesystem::path &dir) {
+    std::filesystem::create_directories(dir);
+    const world::WorldMap whole = world::buildWorldMap();
+    world::WorldMap corner = whole, empty{};
+    corner.sizeX = std::min(whole.sizeX, 3), corner.sizeY = std::min(whole.sizeY, 2), corner.tiles.clear();
+    for (int32_t y = 0; y < corner.sizeY; ++y)
+        for (int32_t x = 0; x < corner.sizeX; ++x)
+            corner.tiles.push_back(whole.tiles[size_t(y) * size_t(whole.sizeX) + size_t(x)]);
+    corner.objects.resize(std::min<size_t>(whole.objects.size(), 3));
+    const std::pair<const char *, const world::WorldMap *> seeds[] = {
+        {"world", &whole}, {"corner", &corner}, {"empty", &empty}};
+    bool ok = true;
+    for (const auto &[name, map] : seeds) {
+        const std::vector<uint8_t> bytes = world::encodeMap(*map);
+        writeFileBytes(dir / name, bytes);
+        ok = ok && std::filesystem::file_size(dir / name) == bytes.size();
+    }
+    return ok;
+}
+
+}  // namespace
+
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: seed_corpus SPRITE_DIR LIBRARY_DIR\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: seed_corpus SPRITE_DIR LIBRARY_DIR MAP_DIR\n");
         return 2;
     }
-    return writeSeedCorpus(argv[1], argv[2]) ? 0 : 1;
+    return writeSeedCorpus(argv[1], argv[2]) && writeMapSeeds(argv[3]) ? 0 : 1;
 }

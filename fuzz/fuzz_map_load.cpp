@@ -31,7 +31,7 @@ bool validSprite(int32_t index, const SpriteLibrary &library) {
     return index >= -1 && index < int64_t(library.entries.size());
 }
 
-World &world() {
+World &sampleWorld() {
     static World *loaded = new World;
     return *loaded;
 }
@@ -39,7 +39,7 @@ World &world() {
 int64_t g_drawn = 0;
 
 bool countDrawn(int32_t sprite, int32_t, int32_t) {
-    if (!validSprite(sprite, world().library))
+    if (!validSprite(sprite, sampleWorld().library))
         fail("the view handed out no library index");
     ++g_drawn;
     return true;
@@ -72,14 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     MapData loaded{};
     Map map;
     map.data = &loaded;
-    if (!map.load(input.c_str(), world().library))
+    if (!map.load(input.c_str(), sampleWorld().library))
         fail("an existing map file did not load");
     // Counts are cut to the records the file reaches, a partial one counted.
     const int64_t body = std::max<int64_t>(int64_t(size) - kHeaderBytes, 0);
     if (loaded.objectCount > (body + kObjectBytes - 1) / kObjectBytes)
         fail("more objects than the file holds");
     for (int32_t i = 0; i < loaded.objectCount; ++i)
-        if (!validSprite(loaded.objects[i].sprite, world().library))
+        if (!validSprite(loaded.objects[i].sprite, sampleWorld().library))
             fail("an object's sprite is no library index");
     if (loaded.tileRows) {
         const int64_t tiles = int64_t(loaded.sizeX) * loaded.sizeY;
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             fail("more tiles than the file holds");
         for (int32_t y = 0; y < loaded.sizeY; ++y)
             for (int32_t x = 0; x < loaded.sizeX; ++x)
-                if (!validSprite(loaded.tileRows[y][x].sprite, world().library))
+                if (!validSprite(loaded.tileRows[y][x].sprite, sampleWorld().library))
                     fail("a tile's sprite is no library index");
     }
     walkView(loaded);

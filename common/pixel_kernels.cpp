@@ -71,21 +71,6 @@ struct KeyedCopy32 {
     }
 };
 
-// The even mix of two blocks whose channels have their lowest bit cleared:
-// the channels' halves added. Their sum is even, so this is also the rounded
-// average of the two, one instruction on x86: pavgw for 16-bit pixels, pavgb
-// for the bytes of 32-bit ones. (The 32-byte blocks of AVX2 have loops of
-// their own below.)
-template <typename B>
-PIXEL_INLINE B halvesAdded(B a, B b) {
-#if PIXEL_KERNELS_X86
-    static_assert(sizeof(B) == 16, "SSE2 blocks");
-    return (B)(sizeof(a[0]) == 2 ? _mm_avg_epu16((__m128i)a, (__m128i)b) : _mm_avg_epu8((__m128i)a, (__m128i)b));
-#else
-    return (a >> 1) + (b >> 1);
-#endif
-}
-
 struct Mix16 {
     uint16_t mask, key;
     bool keyed;
@@ -94,10 +79,7 @@ struct Mix16 {
     }
     template <typename B>
     PIXEL_INLINE B operator()(B s, B t) const {
-        // (s >> 1) & mask is (s & keep) >> 1: the bits kept are those that
-        // the shift leaves in their own channel.
-        const B keep = B{} + uint16_t(mask << 1);
-        const B mixed = halvesAdded(s & keep, t & keep);
+        const B mixed = ((s >> 1) & mask) + ((t >> 1) & mask);
         return keyed ? ((s == key) ? t : mixed) : mixed;
     }
 };
@@ -113,7 +95,7 @@ struct Mix32 {
     }
     template <typename B>
     PIXEL_INLINE B operator()(B s, B t) const {
-        const B mixed = halvesAdded(s & 0xFEFEFEu, t & 0xFEFEFEu) | (t & 0xFF000000u);
+        const B mixed = (((s >> 1) & 0x7F7F7Fu) + ((t >> 1) & 0x7F7F7Fu)) | (t & 0xFF000000u);
         return keyed ? (((s & 0xFFFFFFu) == key) ? t : mixed) : mixed;
     }
 };
@@ -223,83 +205,22 @@ struct Loops {
     ATTRIBUTES void copyKeyed32_##level(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,                 \
                                         ptrdiff_t sourcePitch, int width, int rows, uint32_t key) {                    \
         Loops<kBlockBytes>::copyKeyed32(target, targetPitch, source, sourcePitch, width, rows, key);                   \
+    }                                                                                                                  \
+    ATTRIBUTES void mix16_##level(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,                       \
+                                  ptrdiff_t sourcePitch, int width, int rows, uint16_t mask, uint32_t key) {           \
+        Loops<kBlockBytes>::mix16(target, targetPitch, source, sourcePitch, width, rows, mask, key);                   \
+    }                                                                                                                  \
+    ATTRIBUTES void mix32_##level(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,                       \
+                                  ptrdiff_t sourcePitch, int width, int rows, uint32_t key) {                          \
+        Loops<kBlockBytes>::mix32(target, targetPitch, source, sourcePitch, width, rows, key);                         \
     }
 
 PIXEL_KERNELS(baseline, , 16)
-void mix16_baseline(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch, int width,
-                    int rows, uint16_t mask, uint32_t key) {
-    Loops<16>::mix16(target, targetPitch, source, sourcePitch, width, rows, mask, key);
-}
-void mix32_baseline(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch, int width,
-                    int rows, uint32_t key) {
-    Loops<16>::mix32(target, targetPitch, source, sourcePitch, width, rows, key);
-}
 const Kernels kBaseline = {"baseline",           fill16_baseline, fill32_baseline, copyKeyed16_baseline,
                            copyKeyed32_baseline, mix16_baseline,  mix32_baseline};
 
 #if PIXEL_KERNELS_X86
-#define TARGET_AVX2 __attribute__((target("avx2")))
-PIXEL_KERNELS(avx2, TARGET_AVX2, 32)
-
-// The AVX2 mixes: Mix16 and Mix32 on 32-byte blocks, with pavgw and pavgb
-// (halvesAdded above), which only intrinsics reach at this block size. Rows
-// narrower than a block take the 16-byte loops.
-template <int kPixelBytes, bool kKeyed>
-TARGET_AVX2 PIXEL_INLINE __m256i mixBlock(const uint8_t *from, const uint8_t *to, __m256i keep, __m256i keys) {
-    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
-    const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(to));
-    const __m256i top = _mm256_set1_epi32(int(0xFF000000u));  // the fourth byte of a 32-bit pixel
-    __m256i mixed, isKey;
-    if constexpr (kPixelBytes == 2) {
-        mixed = _mm256_avg_epu16(_mm256_and_si256(s, keep), _mm256_and_si256(t, keep));
-        isKey = _mm256_cmpeq_epi16(s, keys);
-    } else {
-        mixed = _mm256_avg_epu8(_mm256_and_si256(s, keep), _mm256_and_si256(t, keep));
-        mixed = _mm256_or_si256(mixed, _mm256_and_si256(t, top));
-        isKey = _mm256_cmpeq_epi32(_mm256_andnot_si256(top, s), keys);
-    }
-    return kKeyed ? _mm256_blendv_epi8(mixed, t, isKey) : mixed;
-}
-
-template <int kPixelBytes, bool kKeyed>
-TARGET_AVX2 PIXEL_INLINE void mixRows(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source,
-                                      ptrdiff_t sourcePitch, int width, int rows, __m256i keep, __m256i keys) {
-    const int last = width * kPixelBytes - 32;
-    for (int y = 0; y < rows; ++y, target += targetPitch, source += sourcePitch) {
-        const __m256i lastBlock = mixBlock<kPixelBytes, kKeyed>(source + last, target + last, keep, keys);
-        for (int x = 0; x < last; x += 32)
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(target + x),
-                                mixBlock<kPixelBytes, kKeyed>(source + x, target + x, keep, keys));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(target + last), lastBlock);
-    }
-}
-
-TARGET_AVX2 void mix16_avx2(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                            int width, int rows, uint16_t mask, uint32_t key) {
-    if (width * 2 < 32) {
-        Loops<16>::mix16(target, targetPitch, source, sourcePitch, width, rows, mask, key);
-        return;
-    }
-    const __m256i keep = _mm256_set1_epi16(short(mask << 1)), keys = _mm256_set1_epi16(short(key));
-    if (key > 0xFFFFu)
-        mixRows<2, false>(target, targetPitch, source, sourcePitch, width, rows, keep, keys);
-    else
-        mixRows<2, true>(target, targetPitch, source, sourcePitch, width, rows, keep, keys);
-}
-
-TARGET_AVX2 void mix32_avx2(uint8_t *target, ptrdiff_t targetPitch, const uint8_t *source, ptrdiff_t sourcePitch,
-                            int width, int rows, uint32_t key) {
-    if (width * 4 < 32) {
-        Loops<16>::mix32(target, targetPitch, source, sourcePitch, width, rows, key);
-        return;
-    }
-    const __m256i keep = _mm256_set1_epi32(0xFEFEFE), keys = _mm256_set1_epi32(int(key));
-    if (key > 0xFFFFFFu)
-        mixRows<4, false>(target, targetPitch, source, sourcePitch, width, rows, keep, keys);
-    else
-        mixRows<4, true>(target, targetPitch, source, sourcePitch, width, rows, keep, keys);
-}
-
+PIXEL_KERNELS(avx2, __attribute__((target("avx2"))), 32)
 const Kernels kAvx2 = {"avx2", fill16_avx2, fill32_avx2, copyKeyed16_avx2, copyKeyed32_avx2, mix16_avx2, mix32_avx2};
 
 // AVX-512BW keyed copies: the comparison gives a mask of the pixels to draw

@@ -251,8 +251,9 @@ TEST(Viewport, WholeFactorCentredElseAspectPreservedAndMappedBackInsideOnly) {
         int x = -1, y = -1;
         const bool inside = standin::windowToPicture(viewport, 640, 480, p.windowX, p.windowY, &x, &y);
         EXPECT_EQ(inside, p.inside) << p.windowX << ", " << p.windowY;
-        if (p.inside)
+        if (p.inside) {
             EXPECT_EQ(std::make_pair(x, y), std::make_pair(p.pictureX, p.pictureY)) << p.windowX << ", " << p.windowY;
+        }
     }
 }
 

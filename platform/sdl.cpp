@@ -79,14 +79,13 @@ void coverDesktop() {
 }
 
 void becomeFramedWindow() {
-    SDL_SetWindowFullscreen(sdl.window, 0);
-    const int display = windowDisplay();
     SDL_Rect usable;
-    if (SDL_GetDisplayUsableBounds(display, &usable) != 0)
+    if (SDL_GetDisplayUsableBounds(windowDisplay(), &usable) != 0)
         return;
-    int top = 0, left = 0, bottom = 0, right = 0;
+    SDL_SetWindowFullscreen(sdl.window, 0);
     SDL_SetWindowBordered(sdl.window, SDL_TRUE);
     SDL_SetWindowResizable(sdl.window, SDL_TRUE);
+    int top = 0, left = 0, bottom = 0, right = 0;
     int frameWidth = kFrameAllowanceWidth, frameHeight = kFrameAllowanceHeight;
     if (SDL_GetWindowBordersSize(sdl.window, &top, &left, &bottom, &right) == 0 && top + bottom > 0) {
         frameWidth = left + right;

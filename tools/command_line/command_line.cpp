@@ -10,6 +10,8 @@ void describeProgram(CLI::App &app, const std::string &name, const std::string &
     app.name(name);
     app.description(description);
     app.set_version_flag("--version", versionLine(name), "Print the version and exit");
+    // CLI11 takes /name for an option on Windows; here it is a path, as anywhere.
+    app.allow_windows_style_options(false);
 }
 
 int parseCommandLine(CLI::App &app, int argc, char **argv) {

@@ -12,7 +12,9 @@
 start_xvfb() {
   local folder=$1 size=${2:-640x480} attempt
   # -displayfd picks a free display number and reports it once the server
-  # accepts connections, so parallel runs never collide.
+  # accepts connections, so parallel runs never collide. The file is emptied
+  # first: a number left from an earlier server must not be taken for it.
+  : >"$folder/display"
   Xvfb -displayfd 8 -screen 0 "${size}x24" -nolisten tcp 8>"$folder/display" >"$folder/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for attempt in $(seq 100); do

@@ -32,6 +32,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   exit 77
 fi
 rm -rf "$out" && mkdir -p "$out" && out=$(cd "$out" && pwd) || exit 1
+# For the sanitizer build: SDL2's own allocations outside this project.
+export LSAN_OPTIONS=suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp
 
 compare=$bin/frame_compare
 program_log=

@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -78,13 +79,16 @@ bool readPixels(png_structp png, png_infop info, int32_t channels, png_bytep *ro
     return true;
 }
 
-bool writePixels(png_structp png, png_infop info, const Image &image, std::vector<uint8_t> *out, png_bytep *rows) {
+bool writePixels(png_structp png, png_infop info, const Image &image, int bitDepth, std::vector<uint8_t> *out,
+                 png_bytep *rows) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_set_write_fn(png, out, writeToMemory, flushNothing);
-    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8,
-                 image.channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const int colourType = image.channels == 4   ? PNG_COLOR_TYPE_RGB_ALPHA
+                           : image.channels == 3 ? PNG_COLOR_TYPE_RGB
+                                                 : PNG_COLOR_TYPE_GRAY;
+    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), bitDepth, colourType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_write_image(png, rows);
     png_write_end(png, nullptr);
@@ -167,7 +171,7 @@ bool readPng(const std::string &path, int32_t channels, Image &image, std::strin
 }
 
 bool encodePng(const Image &image, std::vector<uint8_t> &out, std::string &error) {
-    if (image.width <= 0 || image.height <= 0 || (image.channels != 3 && image.channels != 4) ||
+    if (image.width <= 0 || image.height <= 0 || image.channels < 1 || image.channels == 2 || image.channels > 4 ||
         image.pixels.size() != size_t(image.width) * image.height * image.channels) {
         error = "no picture to write";
         return false;
@@ -180,11 +184,24 @@ bool encodePng(const Image &image, std::vector<uint8_t> &out, std::string &error
         error = "out of memory";
         return false;
     }
+    // A grey picture of only black and white goes out at one bit per pixel,
+    // eight to a byte, the first pixel in the high bit.
+    const bool bilevel = image.channels == 1 && std::all_of(image.pixels.begin(), image.pixels.end(),
+                                                            [](uint8_t v) { return v == 0 || v == 0xFF; });
+    const size_t packedRowBytes = (size_t(image.width) + 7) / 8;
+    std::vector<uint8_t> packed(bilevel ? packedRowBytes * size_t(image.height) : 0, 0);
     std::vector<png_bytep> rows(size_t(image.height));
-    for (int32_t y = 0; y < image.height; ++y)
+    for (int32_t y = 0; y < image.height; ++y) {
         rows[size_t(y)] = const_cast<png_bytep>(image.at(0, y));
+        if (!bilevel)
+            continue;
+        uint8_t *row = &packed[size_t(y) * packedRowBytes];
+        for (int32_t x = 0; x < image.width; ++x)
+            row[x >> 3] |= uint8_t((image.at(x, y)[0] & 0x80) >> (x & 7));
+        rows[size_t(y)] = row;
+    }
     out.clear();
-    const bool ok = writePixels(png, info, image, &out, rows.data());
+    const bool ok = writePixels(png, info, image, bilevel ? 1 : 8, &out, rows.data());
     if (!ok)
         error = std::string("cannot encode the picture: ") + failure.message;
     png_destroy_write_struct(&png, &info);

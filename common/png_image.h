@@ -2,7 +2,11 @@
 //
 // Image: width x height pixels, rows top down with no padding, `channels`
 // bytes per pixel, 8 bits per channel: 3 is red, green, blue; 4 adds alpha
-// (0 transparent, 255 opaque). The image owns its bytes.
+// (0 transparent, 255 opaque); 1 is grey, for writing only. The image owns
+// its bytes.
+//
+// Writing takes 1, 3 or 4 channels; a grey picture whose every value is 0 or
+// 255 is written with one bit per pixel.
 //
 // Reading takes any PNG colour type and bit depth and converts it exactly:
 // palettes and grey expand to red, green and blue, 16-bit channels keep their

@@ -73,10 +73,19 @@ typedef bool(VORNAK_CALL *LoadSpriteLibraryProc)(SpriteLibraryRecord *library, c
 /* Layout checks: every field's offset on 32-bit and on 64-bit targets. */
 #ifdef __cplusplus
 #include <cstddef>
-#define SPRITE_RECORDS_ASSERT static_assert
 #else
 #include <stddef.h>
+#endif
+#if defined(__cplusplus) && __cplusplus >= 201103L
+#define SPRITE_RECORDS_ASSERT static_assert
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define SPRITE_RECORDS_ASSERT _Static_assert
+#else
+/* C99 and C++98 have no static assertion; an array of negative size stops
+ * the build instead. */
+#define SPRITE_RECORDS_JOIN(a, b) a##b
+#define SPRITE_RECORDS_NAME(line) SPRITE_RECORDS_JOIN(sprite_records_check_, line)
+#define SPRITE_RECORDS_ASSERT(condition, message) typedef char SPRITE_RECORDS_NAME(__LINE__)[(condition) ? 1 : -1]
 #endif
 
 #define SPRITE_RECORDS_AT(type, field, off32, off64)                                                                   \
@@ -119,5 +128,7 @@ SPRITE_RECORDS_ASSERT(sizeof(SpriteLibraryRecord) == (sizeof(void *) == 8 ? 40 :
 
 #undef SPRITE_RECORDS_AT
 #undef SPRITE_RECORDS_ASSERT
+#undef SPRITE_RECORDS_NAME
+#undef SPRITE_RECORDS_JOIN
 
 #endif

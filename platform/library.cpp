@@ -1,14 +1,18 @@
 // Run-time loading of shared objects under the Windows names.
 //
 // A bare name is taken as Windows takes a DLL name without suffix: "Vornak"
-// becomes libVornak.so, looked for first in the directory of the running
-// program, then through the system's own search. A name with a slash or a
-// suffix is used as it stands.
+// becomes libVornak.so.1, the file name under which this release's libraries
+// are installed (the project's major version, STANDIN_LIBRARY_VERSION), or
+// else libVornak.so, the development link. Each is looked for first in the
+// directory of the running program, then through the system's own search,
+// which includes the program's RUNPATH: an installed program in P/bin finds
+// P/lib. A name with a slash or a suffix is used as it stands.
 #include "platform/core.h"
 
 #include <dlfcn.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -34,19 +38,25 @@ bool hasSuffix(const std::string &name) {
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     if (!fileName || !fileName[0])
         return nullptr;
-    std::string name(fileName);
-    void *handle = nullptr;
-    if (name.find('/') != std::string::npos) {
-        handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    } else {
-        std::string file = hasSuffix(name) ? name : "lib" + name + ".so";
-        std::string directory = executableDirectory();
-        if (!directory.empty())
-            handle = dlopen((directory + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string name(fileName);
+    if (name.find('/') != std::string::npos)
+        return static_cast<HMODULE>(dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
+
+    std::vector<std::string> files = {name};
+    if (!hasSuffix(name))
+        files = {"lib" + name + ".so." STANDIN_LIBRARY_VERSION, "lib" + name + ".so"};
+    std::vector<std::string> candidates;
+    const std::string directory = executableDirectory();
+    if (!directory.empty()) {
+        for (const std::string &file : files)
+            candidates.push_back(directory + "/" + file);
     }
-    return static_cast<HMODULE>(handle);
+    candidates.insert(candidates.end(), files.begin(), files.end());
+    for (const std::string &candidate : candidates) {
+        if (void *handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL))
+            return static_cast<HMODULE>(handle);
+    }
+    return nullptr;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {

@@ -1,5 +1,7 @@
 #include "tools/canvas.h"
 
+#include "common/stored_pixels.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -43,11 +45,7 @@ uint32_t hashPoint(int32_t x, int32_t y, uint32_t seed) {
 }
 
 void pack16(Rgb c, uint8_t *out) {
-    const uint8_t red = c.r >> 3;
-    const uint8_t green = c.g >> 3;
-    const uint8_t blue = c.b >> 3;
-    out[0] = static_cast<uint8_t>((blue << 3) | (green >> 2));
-    out[1] = static_cast<uint8_t>(((green & 3) << 6) | (red << 1));
+    packStored16(c.r, c.g, c.b, 0, out);
 }
 
 Canvas::Canvas(int width, int height)
@@ -145,13 +143,10 @@ std::vector<uint8_t> Canvas::pack(uint16_t bitsPerPixel) const {
             continue;
         const Rgb c = visible(pixels_[i]);
         uint8_t *out = &block[i * bytesPerPixel];
-        if (bytesPerPixel == 3) {
-            out[0] = c.b;
-            out[1] = c.g;
-            out[2] = c.r;
-        } else {
+        if (bytesPerPixel == 3)
+            packStored24(c.r, c.g, c.b, out);
+        else
             pack16(c, out);
-        }
     }
     return block;
 }

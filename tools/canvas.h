@@ -28,7 +28,8 @@ Rgb mix(Rgb a, Rgb b, double t);
 // A fixed pseudo-random value for (x, y, seed); no state, same on every run.
 uint32_t hashPoint(int32_t x, int32_t y, uint32_t seed);
 
-// The two stored bytes of a 16-bit pixel, channels reduced to 5 bits.
+// The two stored bytes of a 16-bit pixel, channels reduced to 5 bits, the
+// spare bit clear (common/stored_pixels.h).
 void pack16(Rgb c, uint8_t *out);
 
 class Canvas {

@@ -1,38 +1,18 @@
 #include "client/map/object_list.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
-// Footprint corners wrap around like the 32-bit values they are, so hostile
-// map values give some order instead of undefined behaviour.
-static int32_t wrapAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
+#include "client/map/depth_order.h"
+#include "client/map/footprint.h"
 
-static int32_t wrapSub(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+static Footprint footprintOf(const ObjectNode &node) {
+    return footprintOf(node.x, node.y, node.extentX, node.extentY, node.elevation);
 }
 
 bool footprintInFrontOf(const ObjectNode &a, const ObjectNode &b) {
-    const int32_t aFrontX = wrapAdd(a.x, a.elevation);
-    const int32_t aBackX = wrapSub(aFrontX, a.extentX);
-    const int32_t aFrontY = wrapSub(a.y, a.elevation);
-    const int32_t aBackY = wrapAdd(aFrontY, a.extentY);
-    const int32_t bFrontX = wrapAdd(b.x, b.elevation);
-    const int32_t bBackX = wrapSub(bFrontX, b.extentX);
-    const int32_t bFrontY = wrapSub(b.y, b.elevation);
-    const int32_t bBackY = wrapAdd(bFrontY, b.extentY);
-
-    if (bFrontX <= aFrontX && bFrontY >= aFrontY)
-        return true;
-    if (bFrontX <= aBackX && bFrontY >= aBackY)
-        return true;
-    if (aFrontX <= bFrontX && aFrontY >= bFrontY)
-        return false;
-    if (aFrontX <= bBackX && aFrontY >= bBackY)
-        return false;
-    if (bFrontX > aFrontX && bFrontY <= aBackY)
-        return false;
-    return bFrontY >= aFrontY || bFrontX < aBackX;
+    return liesInFront(footprintOf(a), footprintOf(b));
 }
 
 ObjectList::~ObjectList() {
@@ -128,12 +108,69 @@ bool ObjectList::sort() {
 
 bool ObjectList::rebuild() {
     clear();
+    const MapObject *objects = map != nullptr ? map->objects : nullptr;
+    const int32_t objectCount = objects != nullptr ? map->objectCount : 0;
+    const bool sorted = inFrontOf == footprintInFrontOf && rebuildByFootprints(objects, objectCount);
+    if (!sorted) {
+        for (int32_t i = 0; i < objectCount; ++i)
+            insert(objects[i]);
+    }
     if (map != nullptr) {
-        for (int32_t i = 0; i < map->objectCount && map->objects != nullptr; ++i)
-            insert(map->objects[i]);
         delete[] map->objects;
         map->objects = nullptr;
         map->objectCount = 0;
     }
-    return sort();
+    if (!sorted)
+        sort();
+    return true;
+}
+
+// The footprint rule's rebuild: the same inserts and sorts, worked out by
+// DepthOrder on arrays, and the chain linked once in the order they give. A
+// node that cannot be allocated is left out, its insert still sorting, as
+// append and insert do. False, the list left empty, when DepthOrder lacks
+// memory.
+bool ObjectList::rebuildByFootprints(const MapObject *objects, int32_t objectCount) {
+    std::vector<ObjectNode *> nodes;
+    try {
+        DepthOrder order(objectCount);
+        nodes.reserve(size_t(std::max(objectCount, 0)));
+        for (int32_t i = 0; i < objectCount; ++i) {
+            const MapObject &object = objects[i];
+            ObjectNode *node = new (std::nothrow) ObjectNode{object.sprite,  object.x,         object.y, object.extentX,
+                                                             object.extentY, object.elevation, nullptr,  nullptr};
+            if (node == nullptr) {
+                order.sort();
+                continue;
+            }
+            nodes.push_back(node);
+            order.insert(int32_t(nodes.size()) - 1, footprintOf(*node));
+        }
+        order.sort();
+        link(nodes.data(), order.ids(), order.size());
+        return true;
+    } catch (const std::bad_alloc &) {
+        for (ObjectNode *node : nodes)
+            delete node;
+        return false;
+    }
+}
+
+// Makes the chain of the nodes in the given order; the list was empty.
+void ObjectList::link(ObjectNode *const *nodes, const int32_t *order, int32_t orderCount) {
+    busy = true;
+    ObjectNode *previous = nullptr;
+    for (int32_t p = 0; p < orderCount; ++p) {
+        ObjectNode *node = nodes[order[p]];
+        node->prev = previous;
+        node->next = nullptr;
+        if (previous != nullptr)
+            previous->next = node;
+        else
+            first = node;
+        previous = node;
+    }
+    last = previous;
+    count = orderCount;
+    busy = false;
 }

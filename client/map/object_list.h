@@ -43,7 +43,10 @@ public:
     ObjectList &operator=(const ObjectList &) = delete;
 
     // Rebuilds the list from map's objects, one insert each, then releases the
-    // map's object array (objects null, objectCount 0 afterwards).
+    // map's object array (objects null, objectCount 0 afterwards) and sorts
+    // once more. Under the footprint rule the order is worked out on arrays
+    // and the chain linked once; any other rule runs insert and sort as they
+    // are, one call of inFrontOf per comparison.
     bool rebuild();
     bool insert(const MapObject &object);
     // Selection sort by relinking: position i receives the first remaining
@@ -54,6 +57,8 @@ public:
 
 private:
     void exchange(ObjectNode *earlier, ObjectNode *later);
+    bool rebuildByFootprints(const MapObject *objects, int32_t objectCount);
+    void link(ObjectNode *const *nodes, const int32_t *order, int32_t orderCount);
 };
 
 #endif

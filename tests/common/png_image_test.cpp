@@ -1,6 +1,7 @@
 // The PNG reader's exact conversions of every colour type and bit depth, the
 // writer's round trip, and refusals of damaged and oversized pictures.
 #include "common/png_image.h"
+#include "tests/common/raw_png.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -10,47 +11,6 @@
 #include <filesystem>
 
 namespace {
-
-void appendBytes(png_structp png, png_bytep data, png_size_t count) {
-    auto *out = static_cast<std::vector<uint8_t> *>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + count);
-}
-
-// A PNG made with libpng directly, rows given as packed bytes in the file's
-// own layout (big-endian 16-bit samples, sub-byte pixels packed high first).
-struct RawPng {
-    int width, height, bitDepth, colourType;
-    std::vector<std::vector<uint8_t>> rows;
-    std::vector<png_color> palette = {};
-    std::vector<uint8_t> paletteAlpha = {};
-    bool interlaced = false;
-
-    std::vector<uint8_t> encode() const {
-        std::vector<uint8_t> out;
-        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        png_infop info = png_create_info_struct(png);
-        if (setjmp(png_jmpbuf(png)))
-            ADD_FAILURE() << "libpng refused the test picture";
-        else {
-            png_set_write_fn(png, &out, appendBytes, nullptr);
-            png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colourType,
-                         interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                         PNG_FILTER_TYPE_DEFAULT);
-            if (!palette.empty())
-                png_set_PLTE(png, info, palette.data(), int(palette.size()));
-            if (!paletteAlpha.empty())
-                png_set_tRNS(png, info, paletteAlpha.data(), int(paletteAlpha.size()), nullptr);
-            png_write_info(png, info);
-            std::vector<png_bytep> pointers;
-            for (const auto &row : rows)
-                pointers.push_back(const_cast<png_bytep>(row.data()));
-            png_write_image(png, pointers.data());
-            png_write_end(png, nullptr);
-        }
-        png_destroy_write_struct(&png, &info);
-        return out;
-    }
-};
 
 // Pixels as "rrggbbaa" words, row after row.
 std::vector<uint32_t> rgbaWords(const Image &image) {
@@ -161,6 +121,29 @@ TEST(PngImage, WritesWholeFilesThatReadBackUnchanged) {
     EXPECT_EQ(std::filesystem::file_size(kept), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
     std::filesystem::remove_all(dir);
+}
+
+TEST(PngImage, WritesGreyPicturesAndBlackAndWhiteAtOneBitPerPixel) {
+    struct Case {
+        std::vector<uint8_t> grey;  // 9 x 2: more than a byte of bits per row
+        int bitDepth;
+    };
+    const std::vector<uint8_t> bilevel = {255, 0, 0, 255, 255, 0, 0, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 0};
+    std::vector<uint8_t> shades = bilevel;
+    shades[4] = 0x80;
+    for (const Case &c : {Case{bilevel, 1}, Case{shades, 8}}) {
+        Image image(9, 2, 1);
+        image.pixels = c.grey;
+        std::vector<uint8_t> png;
+        std::string error;
+        ASSERT_TRUE(encodePng(image, png, error)) << error;
+        EXPECT_EQ(png[24], c.bitDepth) << "bit depth in the header";
+        Image back;
+        ASSERT_TRUE(decodePng(png.data(), png.size(), 3, back, error)) << error;
+        for (size_t p = 0; p < c.grey.size(); ++p)
+            EXPECT_TRUE(back.pixels[3 * p] == c.grey[p] && back.pixels[3 * p + 2] == c.grey[p])
+                << "pixel " << p << ": expected " << int(c.grey[p]) << ", got " << int(back.pixels[3 * p]);
+    }
 }
 
 TEST(PngImage, RefusesDamagedFilesAndOversizedPicturesBeforeDecoding) {

@@ -4,7 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 # need, and the view preset configures with GoogleTest and Google Benchmark
 # out of reach.
 #   -DSOURCE=tree -DSCRATCH=folder
-set(developer_only clang libclang-rt-14-dev clang-format valgrind libgtest-dev googletest libbenchmark-dev xvfb
+set(developer_only clang libclang-rt-14-dev clang-format valgrind libgtest-dev googletest libbenchmark-dev xvfb dpkg-dev file
+                   g++-mingw-w64-i686-posix wine32:i386
                    x11-apps)
 foreach(use view view-windows all)
   execute_process(COMMAND ${SOURCE}/scripts/setup --list ${use} RESULT_VARIABLE result OUTPUT_VARIABLE listed)

@@ -1,11 +1,15 @@
-# Checks client.exe as the Windows loader sees it: a GUI program importing the
+# Checks client.exe as the Windows loader sees it: a GUI program for the
+# build's machine (objdump's FORMAT, pei-i386 or pei-x86-64) importing the
 # real ddraw, user32, gdi32 and kernel32, not Vornak (loaded at run time), and
 # nothing but system DLLs (the runtime is linked statically).
-#   cmake -DPROGRAM=<client.exe> -DOBJDUMP=<objdump> -P check_client_exe.cmake
+#   cmake -DPROGRAM=<client.exe> -DOBJDUMP=<objdump> -DFORMAT=<format> -P check_client_exe.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} failed on ${PROGRAM}")
+endif()
+if(NOT listing MATCHES "file format ${FORMAT}\n")
+  message(FATAL_ERROR "${PROGRAM} is not in the format ${FORMAT}")
 endif()
 if(NOT listing MATCHES "Subsystem[\t ]+00000002")
   message(FATAL_ERROR "${PROGRAM} is not a Windows GUI program")

@@ -1,7 +1,6 @@
 // The client's frame on the sample world through the headless presenter,
-// against its memory bound, and the time from starting the program to its
-// first frame. Run from anywhere: it works in its own directory, beside the
-// world.
+// against its memory bound (start_bench times the start-up). Run from
+// anywhere: it works in its own directory, beside the world.
 //
 // The bound of a frame is what it must write at memory speed: the clear as
 // one memset of a 640 x 480 16-bit back buffer, then as many bytes as the
@@ -12,14 +11,10 @@
 #include "client/shell/shell.h"
 #include "platform/standin.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -96,28 +91,6 @@ void BM_FrameBound(benchmark::State &state) {
     state.counters["sprite_bytes"] = double(spriteBytes);
 }
 BENCHMARK(BM_FrameBound)->Arg(0)->Arg(kFullViewCentre)->Unit(benchmark::kMicrosecond);
-
-// The whole program from exec until it has shown one frame and then ended
-// on WM_CLOSE: start-up, first frame, one more pass and the teardown.
-void BM_StartToFirstFrame(benchmark::State &state) {
-    const fs::path script = fs::temp_directory_path() / ("frame_bench_" + std::to_string(getpid()) + ".txt");
-    std::ofstream(script) << "frames 1\nclose\n";
-    for (auto _ : state) {
-        const pid_t child = fork();
-        if (child == 0) {
-            setenv("STANDIN_PRESENTER", "headless", 1);
-            setenv("STANDIN_SCRIPT", script.c_str(), 1);
-            execl("./client", "./client", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            state.SkipWithError("client did not exit with 0");
-    }
-    fs::remove(script);
-}
-BENCHMARK(BM_StartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

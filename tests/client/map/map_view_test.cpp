@@ -1,4 +1,4 @@
-// The object list's depth order and the isometric view drawing it.
+// The isometric view: picking, and drawing tiles and then objects.
 #include "client/map/map_view.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 
 using DrawCall = std::tuple<int32_t, int32_t, int32_t>;  // sprite, x, y
 static std::vector<DrawCall> g_drawn;
-static int g_comparisons = 0;
 
 // A size x size map whose tile (x, y) carries sprite 1000 y + x, viewed with
 // radii 15 around a centre, the screen centre at (320, 240).
@@ -25,74 +24,12 @@ struct Scene {
         view.drawSprite = [](int32_t sprite, int32_t x, int32_t y) { return g_drawn.emplace_back(sprite, x, y), true; };
         g_drawn.clear();
     }
-    // The list rebuilt from these objects: their sprites in chain order, the links checked both ways.
-    std::vector<int32_t> rebuild(const std::vector<MapObject> &from, InFrontOfProc rule = footprintInFrontOf) {
-        map.objectCount = int32_t(from.size());
-        std::copy(from.begin(), from.end(), map.objects = new MapObject[from.size()]);
-        objects.inFrontOf = rule, objects.map = &map;
-        EXPECT_TRUE(objects.rebuild() && map.objects == nullptr);
-        std::vector<int32_t> sprites;
-        const ObjectNode *prev = nullptr;
-        for (const ObjectNode *node = objects.first; node; prev = node, node = node->next) {
-            EXPECT_EQ(node->prev, prev);
-            sprites.push_back(node->sprite);
-        }
-        EXPECT_TRUE(objects.last == prev && int32_t(sprites.size()) == objects.count);
-        return sprites;
-    }
     std::vector<MapTile> tiles;
     std::vector<MapTile *> rows;
     MapData map;
     ObjectList objects;
     MapView view;
 };
-
-TEST(ObjectList, OrdersTheExamplesOfTheFootprintRule) {
-    // (sprite, x, y, extentX, extentY, elevation)
-    const MapObject pX{1, 2, 0, 1, 1, 0}, qX{2, 5, 0, 1, 1, 0}, pY{1, 3, 5, 1, 1, 0}, qY{2, 3, 2, 1, 1, 0};
-    const MapObject u{'U', 1, 4, 0, 2, 0}, v{'V', 1, 5, 1, 3, 1}, w{'W', 3, 6, 3, 3, 1};
-    const std::pair<std::vector<MapObject>, std::vector<int32_t>> cases[] = {
-        {{qX, pX}, {1, 2}},  // further along +x is drawn later
-        {{pY, qY}, {1, 2}},
-        {{qY, pY}, {1, 2}},                                                         // further along +y is drawn first
-        {{{0, 6, 6, 2, 2, 1}, {1, 6, 6, 2, 2, 1}, {2, 6, 6, 2, 2, 1}}, {0, 1, 2}},  // identical: as given
-        {{u, w, v}, {'W', 'U', 'V'}},
-        {{u, v, w}, {'U', 'V', 'W'}},
-        {{v, w, u}, {'V', 'U', 'W'}},
-    };
-    for (const auto &[objects, order] : cases)
-        EXPECT_EQ(Scene(0, 0, 0).rebuild(objects), order) << objects.size() << " led by " << objects[0].sprite;
-
-    std::vector<MapObject> ten;
-    for (int32_t i = 0; i < 10; ++i)
-        ten.push_back({i, (i * 7) % 5, (i * 3) % 4, 1, 2, i % 2});
-    g_comparisons = 0;
-    Scene(0, 0, 0).rebuild(ten, [](auto &a, auto &b) { return ++g_comparisons, footprintInFrontOf(a, b); });
-    EXPECT_EQ(g_comparisons, 264);
-}
-
-static Scene *g_watched = nullptr;
-TEST(ObjectList, DrawingNeverSeesAHalfLinkedList) {
-    Scene scene(1, 0, 0);  // one tile, sprite 0
-    g_watched = &scene;
-    g_comparisons = 0;
-    std::vector<MapObject> eight;
-    for (int32_t i = 0; i < 8; ++i)
-        eight.push_back({100 + i, 8 - i, i, 1, 1, 0});
-    scene.rebuild(eight, [](const ObjectNode &a, const ObjectNode &b) {
-        g_comparisons += !g_watched->objects.busy;
-        g_watched->view.draw();
-        return footprintInFrontOf(a, b);
-    });
-    EXPECT_EQ(g_comparisons, 0) << "comparisons while the list was not marked busy";
-    EXPECT_FALSE(g_drawn.empty());
-    EXPECT_EQ(std::count(g_drawn.begin(), g_drawn.end(), DrawCall{0, 300, 230}), long(g_drawn.size())) << "tiles only";
-    g_drawn.clear();
-    scene.view.draw();
-    EXPECT_EQ(g_drawn.size(), 9u);
-    scene.objects.clear();
-    EXPECT_TRUE(scene.objects.count == 0 && !scene.objects.first && !scene.objects.last && !scene.objects.busy);
-}
 
 TEST(MapView, PickFindsTheDiamondUnderThePoint) {
     const Scene scene(1, 7, -3);

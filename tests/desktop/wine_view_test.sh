@@ -6,7 +6,8 @@
 #
 #   wine_view_test.sh WINDOWS_BIN NATIVE_BIN OUTPUT_DIR
 #
-# Exit code 77 (skipped) only when Wine, Xvfb, xdotool or xwd is not installed.
+# Exit code 77 (skipped) only when Wine (32-bit Wine too, for a 32-bit build),
+# Xvfb, xdotool or xwd is not installed.
 set -uo pipefail
 
 windows_bin=${1:-}
@@ -21,12 +22,13 @@ missing=()
 for tool in Xvfb xdotool xwd; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
-[ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || missing+=(wine64)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "SKIPPED: not installed: ${missing[*]}"
   exit 77
 fi
 windows_bin=$(cd "$windows_bin" && pwd) || exit 1
+# Whether Wine can run this build's programs (wine-run knows what each needs).
+"$scripts/wine-run" --check "$windows_bin/client.exe" 2>&1 || exit $?
 native_bin=$(cd "$native_bin" 2>/dev/null && pwd) ||
   { echo "FAIL: no host build at $2: build the native preset first"; exit 1; }
 rm -rf "$out" && mkdir -p "$out" && out=$(cd "$out" && pwd) || exit 1

@@ -22,7 +22,7 @@ int parseCommandLine(CLI::App &app, int argc, char **argv) {
     } catch (const CLI::ParseError &misuse) {
         // What was not understood first: CLI11 checks for missing arguments
         // before it looks at unknown ones.
-        const std::vector<std::string> unknown = app.remaining();
+        const std::vector<std::string> unknown = app.remaining(true);
         const std::string fault = unknown.empty() ? misuse.what() : CLI::ExtrasError(unknown).what();
         std::cerr << app.get_name() << ": " << fault << "\n\n" << app.help();
         return kExitUsage;

@@ -17,7 +17,9 @@ namespace standin {
 namespace {
 
 constexpr int kMaxSurfaceSide = 16384;
-constexpr size_t kMaxSurfaceBytes = size_t(256) << 20;
+// Room for every 16-bit surface up to the side limit with its row padding
+// (the vornak tool draws whole maps on one), but not for a 32-bit one.
+constexpr size_t kMaxSurfaceBytes = size_t(kMaxSurfaceSide) * (2 * kMaxSurfaceSide + 64);
 constexpr DWORD kVideoMemory = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
 
 LiveCounts counts;

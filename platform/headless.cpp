@@ -6,8 +6,6 @@
 #include "platform/core.h"
 #include "platform/script.h"
 
-#include "common/png_image.h"
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -217,32 +215,6 @@ const Frame &lastPresentedFrame() {
 
 void resetFrames() {
     kept() = KeptFrames();
-}
-
-bool saveFramePng(const Frame &frame, const std::string &path) {
-    if (frame.width <= 0 || frame.height <= 0 || (frame.bitsPerPixel != 16 && frame.bitsPerPixel != 32) ||
-        frame.bytes.size() < (size_t)frame.pitch * (size_t)frame.height)
-        return false;
-    Image image(frame.width, frame.height, 3);
-    for (int y = 0; y < frame.height; ++y) {
-        const uint8_t *in = frame.bytes.data() + (size_t)y * frame.pitch;
-        uint8_t *out = image.at(0, y);
-        for (int x = 0; x < frame.width; ++x, out += 3) {
-            if (frame.bitsPerPixel == 16) {
-                unsigned value = (unsigned)in[2 * x] | ((unsigned)in[2 * x + 1] << 8);
-                unsigned r5 = value >> 11, g6 = (value >> 5) & 0x3F, b5 = value & 0x1F;
-                out[0] = (uint8_t)((r5 << 3) | (r5 >> 2));
-                out[1] = (uint8_t)((g6 << 2) | (g6 >> 4));
-                out[2] = (uint8_t)((b5 << 3) | (b5 >> 2));
-            } else {
-                out[0] = in[4 * x + 2];
-                out[1] = in[4 * x + 1];
-                out[2] = in[4 * x];
-            }
-        }
-    }
-    std::string error;
-    return writePng(path, image, error);
 }
 
 }  // namespace standin

@@ -1,8 +1,9 @@
 // The stand-in's own controls (standin.h) and the joints of core.h that
-// belong to no one part: the presenter in use, the screen mode and the count
-// of presented frames.
+// belong to no one part: the presenter in use, the screen mode, the count of
+// presented frames, and frames as pictures.
 #include "platform/core.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -110,6 +111,41 @@ void reset() {
     resetFrames();
     if (chosen == &headlessPresenter)
         setScript(std::string());
+}
+
+Image pictureOfPixels(const uint8_t *rows, ptrdiff_t pitch, int width, int height, int bitsPerPixel) {
+    if (width <= 0 || height <= 0 || (bitsPerPixel != 16 && bitsPerPixel != 32))
+        return Image();
+    Image picture(width, height, 3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t *in = rows + y * pitch;
+        uint8_t *out = picture.at(0, y);
+        if (bitsPerPixel == 16) {
+            for (int x = 0; x < width; ++x) {
+                const unsigned value = unsigned(in[2 * x]) | unsigned(in[2 * x + 1]) << 8;
+                const unsigned r5 = value >> 11, g6 = (value >> 5) & 0x3F, b5 = value & 0x1F;
+                out[3 * x] = uint8_t((r5 << 3) | (r5 >> 2));
+                out[3 * x + 1] = uint8_t((g6 << 2) | (g6 >> 4));
+                out[3 * x + 2] = uint8_t((b5 << 3) | (b5 >> 2));
+            }
+        } else {
+            for (int x = 0; x < width; ++x) {
+                out[3 * x] = in[4 * x + 2];
+                out[3 * x + 1] = in[4 * x + 1];
+                out[3 * x + 2] = in[4 * x];
+            }
+        }
+    }
+    return picture;
+}
+
+bool saveFramePng(const Frame &frame, const std::string &path) {
+    if (frame.bytes.size() < size_t(frame.pitch) * size_t(std::max(frame.height, 0)))
+        return false;
+    const Image picture =
+        pictureOfPixels(frame.bytes.data(), frame.pitch, frame.width, frame.height, frame.bitsPerPixel);
+    std::string error;
+    return !picture.pixels.empty() && writePng(path, picture, error);
 }
 
 }  // namespace standin

@@ -7,7 +7,7 @@
 // tight (pitch = width * bytes per pixel), top down, pixels in the surface's
 // format (16 or 32 bits, client/display/display.h).
 //
-// PNG: 8-bit RGB. A 5-6-5 pixel is widened by repeating its top bits,
+// Pictures: 8-bit RGB (common/png_image.h). A 5-6-5 pixel is widened by repeating its top bits,
 // r8 = (r5 << 3) | (r5 >> 2), g8 = (g6 << 2) | (g6 >> 4),
 // b8 = (b5 << 3) | (b5 >> 2), so 0 stays 0, full stays 255, and the 5-6-5
 // value comes back exactly as the top bits of each channel.
@@ -24,6 +24,9 @@
 #ifndef PLATFORM_STANDIN_H
 #define PLATFORM_STANDIN_H
 
+#include "common/png_image.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,8 +58,13 @@ LiveCounts liveCounts();
 uint64_t presentedFrameCount();
 const Frame &lastPresentedFrame();
 
-// Saves a frame as an 8-bit RGB PNG (expansion above). False when the frame is
-// empty or the file cannot be written.
+// Pixel rows in a display format (16 or 32 bits; top down, pitch bytes
+// apart) as an RGB picture (expansion above); an empty Image for any other
+// depth.
+Image pictureOfPixels(const uint8_t *rows, ptrdiff_t pitch, int width, int height, int bitsPerPixel);
+
+// Saves a frame as an 8-bit RGB PNG. False when the frame is empty or the
+// file cannot be written.
 bool saveFramePng(const Frame &frame, const std::string &path);
 
 // Chooses the presenter by name ("sdl", "headless") before its first use.

@@ -9,13 +9,6 @@ namespace {
 constexpr char kWindowClassName[] = "Client";
 constexpr char kSpriteLibraryPath[] = "sprites/test.lspr";
 constexpr char kMapPath[] = "maps/test.map";
-constexpr int32_t kScreenWidth = 640;
-constexpr int32_t kScreenHeight = 480;
-constexpr int32_t kBitDepth = 16;
-constexpr int32_t kViewRadius = 15;  // tile steps to either side, tile rows above and below
-// The middle of the screen, as fixed numbers rather than read off the display.
-constexpr int32_t kScreenCenterX = 320;
-constexpr int32_t kScreenCenterY = 240;
 
 }  // namespace
 
@@ -72,29 +65,45 @@ bool setupDisplay(HWND window) {
     return g_display.initialize(window);
 }
 
-bool setupScene() {
+bool loadSceneSprites(const char *path) {
     g_spriteLibrary.display = &g_display;
-    if (!g_spriteLibrary.loadSprites(kSpriteLibraryPath))
-        return false;
+    return g_spriteLibrary.loadSprites(path);
+}
 
+bool loadSceneMap(const char *path) {
     g_mapData = MapData{};
     g_map.data = &g_mapData;
-    if (!g_map.load(kMapPath, g_spriteLibrary))
-        return false;
+    return g_map.load(path, g_spriteLibrary);
+}
 
+void buildSceneObjects() {
     g_objectList.map = &g_mapData;
     g_objectList.rebuild();
+}
 
+void placeView(const ViewPlacement &placement) {
     g_mapView.objects = &g_objectList;
     g_mapView.map = &g_mapData;
-    g_mapView.centerX = 0;
-    g_mapView.centerY = 0;
-    g_mapView.radiusX = kViewRadius;
-    g_mapView.radiusY = kViewRadius;
-    g_mapView.screenCenterX = kScreenCenterX;
-    g_mapView.screenCenterY = kScreenCenterY;
+    g_mapView.centerX = placement.centerX;
+    g_mapView.centerY = placement.centerY;
+    g_mapView.radiusX = placement.radiusX;
+    g_mapView.radiusY = placement.radiusY;
+    g_mapView.screenCenterX = placement.screenCenterX;
+    g_mapView.screenCenterY = placement.screenCenterY;
     g_mapView.drawSprite = drawViewSprite;
+}
+
+bool setupScene() {
+    if (!loadSceneSprites(kSpriteLibraryPath) || !loadSceneMap(kMapPath))
+        return false;
+    buildSceneObjects();
+    placeView(kStartView);
     return true;
+}
+
+void drawScene() {
+    g_display.clearBackBuffer(0);
+    g_mapView.draw();
 }
 
 bool runFrame() {
@@ -102,15 +111,16 @@ bool runFrame() {
     // view the scene setup did not finish draws nothing.
     if (!g_display.initialized)
         return false;
-    g_display.clearBackBuffer(0);
-    g_mapView.draw();
+    drawScene();
     return g_display.present();
 }
 
+// The display's back buffer field names g_backBuffer in the client; the map
+// renderer points it at a surface of its own.
 bool drawViewSprite(int32_t sprite, int32_t x, int32_t y) {
     if (sprite < 0 || static_cast<size_t>(sprite) >= g_spriteLibrary.entries.size())
         return false;
-    return g_spriteLibrary.entries[static_cast<size_t>(sprite)].drawAt(g_display, &g_backBuffer, x, y);
+    return g_spriteLibrary.entries[static_cast<size_t>(sprite)].drawAt(g_display, g_display.backBuffer, x, y);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -115,7 +115,8 @@ TEST_F(StandIn, PitchIsPaddedAndAbsurdSizesAndMissingPointersAreRefused) {
             surface->Unlock(nullptr);
             surface->Release();
         }
-    for (DWORD side : {DWORD(100000), DWORD(16384), DWORD(0xFFFFFFFF)}) {
+    EXPECT_EQ(createSurface(directDraw, 16384, 16384, 32), nullptr) << "more bytes than a surface may take";
+    for (DWORD side : {DWORD(100000), DWORD(16385), DWORD(0xFFFFFFFF)}) {
         DDSURFACEDESC2 desc = sized<DDSURFACEDESC2>();
         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
         desc.dwWidth = desc.dwHeight = side;

@@ -21,9 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
-constexpr int kBytesPerPixel = 2;
+// The client's screen: kScreenWidth x kScreenHeight (client/shell/shell.h) at 16 bits.
+constexpr int kBytesPerPixel = kBitDepth / 8;
 // The middle of the 64 x 64 sample map: the view is full of tiles.
 constexpr int kFullViewCentre = 32;
 // The sprites' pixels are few and stay in the cache; so does this source.

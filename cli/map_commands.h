@@ -1,0 +1,10 @@
+// The map commands: map info and map render.
+#ifndef CLI_MAP_COMMANDS_H
+#define CLI_MAP_COMMANDS_H
+
+#include <CLI/CLI.hpp>
+
+// The commands set status when they run.
+void addMapCommands(CLI::App &app, int &status);
+
+#endif

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -86,26 +87,38 @@ bool readWhole(const std::filesystem::path &path, uint64_t maxBytes, std::vector
     return true;
 }
 
-// Saves through the module and, for "-", copies what it saved to standard
-// output: the module writes whole files, and a pipe is not one.
+// Saves through the module. "-" is standard output: a pipe or a device the
+// module writes through /dev/stdout itself; anything else (a redirection to
+// a file, a socket) gets a copy of what the module saved in a private folder.
 bool save(const SpriteSet &set, const SpriteLibraryRecord &library, const std::string &out, std::string &error) {
-    const bool toStdout = out == "-";
-    const std::string path =
-        toStdout ? (std::filesystem::temp_directory_path() / ("vornak-pack-" + std::to_string(getpid()))).string()
-                 : out;
-    const bool saved =
-        set.singleSprite ? saveSpriteFile(path, *library.sprites[0], error) : saveLibraryFile(path, library, error);
-    if (!toStdout || !saved)
-        return saved;
-    std::ifstream in(path, std::ios::binary);
-    std::cout << in.rdbuf() << std::flush;
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    if (!std::cout) {
-        error = "standard output: cannot write";
+    auto saveTo = [&](const std::string &path) {
+        return set.singleSprite ? saveSpriteFile(path, *library.sprites[0], error)
+                                : saveLibraryFile(path, library, error);
+    };
+    if (out != "-")
+        return saveTo(out);
+    struct stat st;
+    if (fstat(STDOUT_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
+        std::cout.flush();
+        return saveTo("/dev/stdout");
+    }
+    std::string folder = (std::filesystem::temp_directory_path() / "vornak-pack-XXXXXX").string();
+    if (!mkdtemp(folder.data())) {
+        error = "standard output: cannot make a folder for the copy: " + std::string(std::strerror(errno));
         return false;
     }
-    return true;
+    const std::string path = folder + "/out";
+    bool saved = saveTo(path);
+    if (saved) {
+        std::ifstream in(path, std::ios::binary);
+        std::cout << in.rdbuf() << std::flush;
+        saved = bool(std::cout);
+        if (!saved)
+            error = "standard output: cannot write";
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return saved;
 }
 
 }  // namespace

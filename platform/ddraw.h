@@ -96,15 +96,16 @@ private:
     void updateDescription();
     void present() const;
 
-    ULONG refs = 1;
+    // What every blit reads comes first, in the cache line of the fields above.
     bool locked = false;
     bool hasSourceKey = false;
     DDCOLORKEY sourceKey = {0, 0};
-    DDSURFACEDESC2 description;  // what Lock and GetSurfaceDesc give
+    ULONG refs = 1;
     Clipper *clipper = nullptr;
     Surface *backBuffer = nullptr;   // on a flipping primary
     Surface *frontBuffer = nullptr;  // on its back buffer while the primary lives
     bool orphaned = false;           // a back buffer whose primary is gone
+    DDSURFACEDESC2 description;      // what Lock and GetSurfaceDesc give
 };
 
 // The IDirectDraw interface of an object: its own count, the object's state.

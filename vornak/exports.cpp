@@ -22,17 +22,16 @@ template <typename Record>
 bool loadFile(Record *record, const char *path, bool (*readRecord)(ByteReader &, LoadArena &, Record &)) {
     if (!record || !path)
         return false;
-    uint64_t limit = 0;
-    FILE *file = openSource(path, limit);
-    if (!file)
+    const Source source = openSource(path);
+    if (!source.file)
         return false;
     char buffer[kStreamBufferBytes];
-    std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
-    ByteReader in(file, limit);
+    std::setvbuf(source.file, buffer, _IOFBF, sizeof buffer);
+    ByteReader in(source.file, source.limit, source.sized);
     LoadArena arena;
     Record loaded;
     const bool ok = readRecord(in, arena, loaded);
-    std::fclose(file);
+    std::fclose(source.file);
     if (!ok)
         return false;
     arena.keep();
@@ -47,8 +46,9 @@ bool saveFile(const Record *record, const char *path, bool (*writeRecord)(ByteWr
     SaveTarget target(path);
     if (!target.file())
         return false;
+    std::setvbuf(target.file(), nullptr, _IONBF, 0);  // ByteWriter buffers
     ByteWriter out(target.file());
-    return writeRecord(out, *record) && target.commit();
+    return writeRecord(out, *record) && out.flush() && target.commit();
 }
 
 }  // namespace

@@ -1,182 +1,61 @@
 #include "vornak/file_system.h"
 
+#include "vornak/file_system_platform.h"
+
 #include <atomic>
 #include <cerrno>
 #include <utility>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
 std::atomic<unsigned> g_saveSerial{0};  // keeps temporary names of one process apart
 
-#ifdef _WIN32
-constexpr const char *kSeparators = "/\\";
-#else
-constexpr const char *kSeparators = "/";
-#endif
-
 std::string directoryOf(const std::string &path) {
-    const size_t slash = path.find_last_of(kSeparators);
+    const size_t slash = path.find_last_of(kPathSeparators);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-struct PathState {
-    bool exists = false;
-    bool regular = false;
-    unsigned mode = 0;  // permission bits of an existing file
-};
-
-#ifdef _WIN32
-
-std::string resolveLinks(const std::string &path) {
-    return path;
-}
-
-PathState statePath(const std::string &path) {
-    PathState state;
-    struct _stat64 st;
-    if (_stat64(path.c_str(), &st) == 0) {
-        state.exists = true;
-        state.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
-    }
-    return state;
-}
-
-bool isRegular(FILE *file, uint64_t &size) {
-    struct _stat64 st;
-    if (_fstat64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG)
-        return false;
-    size = static_cast<uint64_t>(st.st_size);
-    return true;
-}
-
-int createExclusive(const std::string &path, const PathState &) {
-    return _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-
-FILE *openDescriptor(int fd) {
-    return _fdopen(fd, "wb");
-}
-void closeDescriptor(int fd) {
-    _close(fd);
-}
-int processId() {
-    return _getpid();
-}
-bool syncToDisk(FILE *file) {
-    return _commit(_fileno(file)) == 0;
-}
-
-bool replaceFile(const std::string &from, const std::string &to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-#else
-
-// Follows symbolic links, dangling ones too, to the path that a write
-// through them would reach.
-std::string resolveLinks(std::string path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            break;
-        char target[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || length == static_cast<ssize_t>(sizeof target))
-            break;
-        const std::string link(target, static_cast<size_t>(length));
-        path = link[0] == '/' ? link : directoryOf(path) + link;
-    }
-    return path;
-}
-
-PathState statePath(const std::string &path) {
-    PathState state;
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
-        state.exists = true;
-        state.regular = S_ISREG(st.st_mode);
-        state.mode = st.st_mode & 07777;
-    }
-    return state;
-}
-
-bool isRegular(FILE *file, uint64_t &size) {
-    struct stat st;
-    if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    size = static_cast<uint64_t>(st.st_size);
-    return true;
-}
-
-// A new file gets the permissions "wb" would give it; a replacement keeps
-// those of the file it replaces.
-int createExclusive(const std::string &path, const PathState &target) {
-    const int fd = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd >= 0 && target.exists && fchmod(fd, static_cast<mode_t>(target.mode)) != 0) {
-        close(fd);
-        unlink(path.c_str());
-        return -1;
-    }
-    return fd;
-}
-
-FILE *openDescriptor(int fd) {
-    return fdopen(fd, "wb");
-}
-void closeDescriptor(int fd) {
-    close(fd);
-}
-int processId() {
-    return static_cast<int>(getpid());
-}
-bool syncToDisk(FILE *file) {
-    return fsync(fileno(file)) == 0;
-}
-
-bool replaceFile(const std::string &from, const std::string &to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
-#endif
-
-}  // namespace
-
-FILE *openSource(const char *path, uint64_t &limit) {
-    FILE *file = std::fopen(path, "rb");
-    // Some regular files (those of /proc, say) report a size of 0 and still
-    // have content; an empty file fails on its first read either way.
-    if (file && (!isRegular(file, limit) || limit == 0))
-        limit = kUnsizedSourceLimit;
+// Opening a pipe waits for its other end, and a signal whose handler does
+// not restart calls cuts that wait short: open again.
+FILE *openFile(const char *path, const char *mode) {
+    FILE *file;
+    do
+        file = std::fopen(path, mode);
+    while (!file && errno == EINTR);
     return file;
 }
 
-SaveTarget::SaveTarget(const char *path) : finalPath_(resolveLinks(path)) {
-    const PathState target = statePath(finalPath_);
-    if (target.exists && !target.regular) {
-        file_ = std::fopen(finalPath_.c_str(), "wb");
+}  // namespace
+
+Source openSource(const char *path) {
+    Source source;
+    source.file = openFile(path, "rb");
+    source.sized = source.file && regularFileSize(source.file, source.limit) && source.limit > 0;
+    if (!source.sized)
+        source.limit = kUnsizedSourceLimit;
+    return source;
+}
+
+SaveTarget::SaveTarget(const char *path) {
+    SaveTargetInfo target;
+    if (!examineSaveTarget(path, target))
+        return;
+    if (target.kind == TargetKind::kOther) {
+        file_ = openFile(path, "wb");
         return;
     }
-    const std::string prefix = directoryOf(finalPath_) + ".vornak-save-" + std::to_string(processId()) + "-";
-    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+    if (target.kind == TargetKind::kRegular && !mayWrite(target.path))
+        return;
+    const std::string prefix = directoryOf(target.path) + ".vornak-save-" + std::to_string(processId()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = prefix + std::to_string(g_saveSerial++);
-        const int fd = createExclusive(candidate, target);
-        if (fd < 0) {
-            if (errno != EEXIST)
-                return;
+        const int fd = createReplacement(candidate, target);
+        if (fd < 0 && errno == EEXIST)
             continue;
+        if (fd < 0) {
+            if (target.kind == TargetKind::kRegular && (errno == EACCES || errno == EPERM))
+                file_ = openFile(path, "wb");  // in place: nothing can be made beside it
+            return;
         }
         file_ = openDescriptor(fd);
         if (!file_) {
@@ -184,7 +63,9 @@ SaveTarget::SaveTarget(const char *path) : finalPath_(resolveLinks(path)) {
             std::remove(candidate.c_str());
             return;
         }
+        finalPath_ = std::move(target.path);
         tempPath_ = std::move(candidate);
+        return;
     }
 }
 

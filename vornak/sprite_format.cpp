@@ -30,7 +30,7 @@ bool readBlock(ByteReader &in, LoadArena &arena, int32_t &size, uint8_t *&data) 
         return false;
     if (size <= 0)
         return true;
-    if (static_cast<uint64_t>(size) > in.remaining())
+    if (!in.has(static_cast<uint64_t>(size)))
         return false;
     data = static_cast<uint8_t *>(arena.allocate(static_cast<size_t>(size)));
     return data && in.read(data, static_cast<size_t>(size));
@@ -53,7 +53,7 @@ bool readSprite(ByteReader &in, LoadArena &arena, SpriteRecord &s) {
     if (frames == 0)
         return true;
     const uint64_t minFrameBytes = kMinFrameBytes + (s.hasOptionalBlock ? kOptionalCountBytes : 0);
-    if (frames * minFrameBytes > in.remaining())
+    if (!in.has(frames * minFrameBytes))
         return false;
     if (!allocateArray(arena, s.frameTags, frames) || !allocateArray(arena, s.width, frames) ||
         !allocateArray(arena, s.height, frames) || !allocateArray(arena, s.originX, frames) ||
@@ -108,7 +108,7 @@ bool readSpriteLibrary(ByteReader &in, LoadArena &arena, SpriteLibraryRecord &li
     if (library.spriteCount <= 0)
         return true;
     const uint64_t count = static_cast<uint64_t>(library.spriteCount);
-    if (count * kMinLibrarySpriteBytes > in.remaining())
+    if (!in.has(count * kMinLibrarySpriteBytes))
         return false;
     SpriteRecord *records = nullptr;
     if (!allocateArray(arena, library.names, count) || !allocateArray(arena, library.spriteIds, count) ||

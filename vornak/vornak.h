@@ -36,8 +36,13 @@ extern "C" {
 #endif
 
 /* Writes sprite to path as a sprite file. The caller owns the record; the
- * module only reads it. The file is replaced only when the whole write
- * succeeded: on false, the path holds what it held before. */
+ * module only reads it. False when the file cannot be written (also when the
+ * process may not write an existing file, or the path is a loop of links);
+ * the path then holds what it held before. A regular file is written beside
+ * and renamed into place, keeping its mode, owner and group where the process
+ * may set them; anything else (a pipe, a device, /dev/stdout) is written
+ * through the path. One save is not atomic: a writable file in a folder where
+ * nothing can be created beside it is written in place. */
 VORNAK_EXPORT bool VORNAK_CALL SaveSprite(const SpriteRecord *sprite, const char *path);
 
 /* Reads the sprite file at path into *sprite. False when the file cannot be
@@ -48,7 +53,7 @@ VORNAK_EXPORT bool VORNAK_CALL LoadSprite(SpriteRecord *sprite, const char *path
 
 /* Writes library to path as a sprite library file: names[i] is a
  * NUL-terminated string, sprites[i] may point anywhere. The caller owns the
- * record; on false the path holds what it held before. */
+ * record. Written and refused as by SaveSprite. */
 VORNAK_EXPORT bool VORNAK_CALL SaveSpriteLibrary(const SpriteLibraryRecord *library, const char *path);
 
 /* Reads the sprite library file at path into *library. Each name comes back

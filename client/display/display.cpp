@@ -177,6 +177,10 @@ bool Display::setColorKey(IDirectDrawSurface7 *const *surface, uint32_t key) {
 }
 
 bool Display::clipToScreen(RECT &rect, int &x, int &y) const {
+    // Most blits lie wholly on the screen: nothing to cut.
+    const int64_t right = int64_t(x) + rect.right - rect.left, bottom = int64_t(y) + rect.bottom - rect.top;
+    if (x >= 0 && y >= 0 && right <= screenRect.right && bottom <= screenRect.bottom)
+        return right > x && bottom > y;
     const Rect screen = {0, 0, screenRect.right, screenRect.bottom};
     const Rect drawn = rectOf(rect).movedTo(x, y).intersected(screen);
     if (drawn.isEmpty())

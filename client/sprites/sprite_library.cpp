@@ -13,14 +13,17 @@ namespace {
 // rather than an absurd conversion buffer.
 constexpr size_t kMaxFramePixels = size_t(4096) * 4096;
 
-// Converts whole stored pixels from the start of the block, as many as the
-// block holds and the buffer takes. Pixels not converted stay 0.
-void convertPixels(const uint8_t *stored, int32_t storedSize, int bitsPerPixel, uint8_t *buffer, size_t pixelCount,
-                   int displayBytes) {
-    if (!stored || storedSize <= 0 || (bitsPerPixel != 16 && bitsPerPixel != 24))
-        return;
-    const size_t storedBytes = size_t(bitsPerPixel / 8);
-    const size_t count = std::min(pixelCount, size_t(storedSize) / storedBytes);
+// The whole pixels a frame's block converts: those it holds, up to the
+// frame's size; none for a depth that is not converted.
+size_t suppliedPixels(const SpriteRecord &sprite, int frame) {
+    const int32_t size = sprite.pixelSize[frame];
+    if (!sprite.pixelData[frame] || size <= 0 || (sprite.bitsPerPixel != 16 && sprite.bitsPerPixel != 24))
+        return 0;
+    return std::min(size_t(size) / size_t(sprite.bitsPerPixel / 8), size_t(sprite.width[frame]) * sprite.height[frame]);
+}
+
+// Converts count stored pixels from the start of the block, which holds them.
+void convertPixels(const uint8_t *stored, int bitsPerPixel, uint8_t *buffer, size_t count, int displayBytes) {
     if (displayBytes == 2 && bitsPerPixel == 16) {
         for (size_t p = 0; p < count; ++p)
             convert16To16(stored[2 * p], stored[2 * p + 1], buffer + 2 * p);
@@ -58,11 +61,17 @@ bool SpriteEntry::createFrames(Display &display, const SpriteRecord &sprite) {
         SpriteFrame frame = {sprite.frameTags[i], sprite.width[i],     sprite.height[i],    sprite.originX[i],
                              sprite.originY[i],   sprite.offsetX[i],   sprite.offsetY[i],   sprite.spare1[i],
                              sprite.spare2[i],    sprite.extraSize[i], sprite.extraData[i], nullptr};
+        // The surface covers what the block supplies: its rows, or its
+        // pixels when they fill less than one row.
+        const size_t supplied = suppliedPixels(sprite, i);
+        if (supplied < size_t(frame.width) * frame.height) {
+            frame.height = uint16_t((supplied + frame.width - 1) / frame.width);
+            frame.width = uint16_t(std::min<size_t>(frame.width, supplied));
+        }
         const size_t pixelCount = size_t(frame.width) * frame.height;
         if (pixelCount != 0 && pixelCount <= kMaxFramePixels) {
             buffer.assign(pixelCount * size_t(displayBytes), 0);
-            convertPixels(sprite.pixelData[i], sprite.pixelSize[i], sprite.bitsPerPixel, buffer.data(), pixelCount,
-                          displayBytes);
+            convertPixels(sprite.pixelData[i], sprite.bitsPerPixel, buffer.data(), supplied, displayBytes);
             frame.surface = display.createSurface(frame.width, frame.height, buffer.data());
             if (frame.surface)
                 display.setColorKey(&frame.surface, 0);

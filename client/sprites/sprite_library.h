@@ -21,7 +21,7 @@
 
 struct SpriteFrame {
     uint32_t frameTag;
-    uint16_t width;
+    uint16_t width;  // the surface's size: see createFrames
     uint16_t height;
     uint16_t originX;  // subtracted from x when drawn
     uint16_t originY;  // subtracted from y when drawn
@@ -41,6 +41,14 @@ struct SpriteEntry {
     // Fills the entry from one sprite: its frames, each with a surface in the
     // display's depth. False when the display depth is neither 16 nor 32 (or
     // the record lacks its per-frame arrays); nothing is created then.
+    //
+    // A frame's surface covers only what its pixel block supplies: the whole
+    // frame for a full block; for a short one, the rows it reaches (or its
+    // pixels alone, when they fill less than a row); none for an empty block
+    // or a depth that is not converted. What is left out would be pixels of
+    // value 0, which neither blit draws, so every frame draws as its full
+    // size would, and display memory stays within about twice the pixels the
+    // file holds. The frame's width and height are the surface's.
     bool createFrames(Display &display, const SpriteRecord &sprite);
     // Draws frame 0 with its top-left corner at (x + offsetX - originX,
     // y + offsetY - originY) onto the surface in *target, clipped to the

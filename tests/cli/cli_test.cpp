@@ -150,8 +150,12 @@ TEST(Vornak, CheckAndExportTellWhatTheModuleLeavesOut) {
 TEST(Vornak, ExportThenPackGivesBackTheSampleWorld) {
     TempDir dir;
     expectRoundTrip(SAMPLE_LIBRARY, dir, "world");
+    // Standard output as a pipe (the module writes through it) and as a file.
     const Result piped = vornak("pack " + dir.file("world.export") + " - | cmp - " + SAMPLE_LIBRARY);
     EXPECT_EQ(piped.status, 0) << piped.err << piped.out;
+    const Result redirected = vornak("pack " + dir.file("world.export") + " -");
+    EXPECT_EQ(redirected.status, 0) << redirected.err;
+    EXPECT_TRUE(redirected.out == readText(SAMPLE_LIBRARY)) << redirected.out.size() << " bytes on standard output";
 }
 
 TEST(Vornak, ExportThenPackGivesBackEveryKindOfField) {

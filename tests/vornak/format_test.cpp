@@ -9,9 +9,14 @@
 #include <cstring>
 
 #ifndef _WIN32
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -43,6 +48,12 @@ bool loadFrom(SpriteLibraryRecord &r, const std::string &path) {
     return LoadSpriteLibrary(&r, path.c_str());
 }
 
+#ifdef _WIN32
+constexpr bool kHasPipes = false;
+#else
+constexpr bool kHasPipes = true;
+#endif
+
 const Bytes kSpriteFile = hexBytes("00 00 00 00 01 00 00 00 10 00 00  00 00 00 00 01 00 01 00 00 00 00 00 00 00 00 00 "
                                    "00 00 00 00  00 00 00 00  02 00 00 00 34 12");
 
@@ -58,14 +69,37 @@ protected:
         }
     }
     template <typename R>
-    bool load(R &r, const Bytes &b) {
-        return writeFileBytes(in, b), loadFrom(r, in);
+    bool load(R &r, const Bytes &b, bool throughPipe = false) {
+        if (!throughPipe)
+            return writeFileBytes(in, b), loadFrom(r, in);
+        return loadThroughPipe(r, b);
     }
+    template <typename R>
+    bool loadThroughPipe(R &r, const Bytes &b);
     TempDir dir;
     const std::string in = dir.file("in");
     std::mt19937 rng{3};
     SampleLibrary large = randomLibrary(rng, 20, 8, 24);  // about 40 KB, so a save is many writes
 };
+
+// The bytes arrive through a named pipe from another thread. A load that gives up early closes the pipe on the
+// writer, whose write then fails rather than raising SIGPIPE.
+template <typename R>
+bool SpriteFiles::loadThroughPipe(R &r, const Bytes &b) {
+#ifdef _WIN32
+    return load(r, b);
+#else
+    const std::string fifo = dir.file("fifo");
+    std::remove(fifo.c_str());
+    EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    void (*handler)(int) = std::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] { writeFileBytes(fifo, b); });
+    const bool loaded = loadFrom(r, fifo);
+    writer.join();
+    std::signal(SIGPIPE, handler);
+    return loaded;
+#endif
+}
 
 // Each file is saved from its record, loaded with a byte after it (ignored) and saved back to the same bytes.
 // The mixed sprite has every field distinct and a second frame with the counts -5, INT32_MIN and 0.
@@ -208,19 +242,28 @@ TEST_F(SpriteFiles, EveryTruncationFailsAndLeavesTheRecordUntouched) {
     EXPECT_EQ(g_moduleHeap.stats().chunkCount, chunks);
 }
 
+// Through a regular file and, where there are pipes, through one: a count is trusted only once the bytes it
+// announces are there, so no failed load asks for more than a page.
 TEST_F(SpriteFiles, AbsurdCountsFailBeforeAllocating) {
     const std::pair<bool, const char *> files[] = {
         {true, "00 00 00 00 ff ff 00 00 10 00 01"},  // 65535 frames, no data
         {true, "00 00 00 00 01 00 00 00 10 00 00  00 00 00 00 01 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-               "00 00 00 00  ff ff ff 7f 00"},                                                // a pixel block of 2 GiB
-        {false, "00 00 00 00 00 00 00 00 00 00 00 00 ff ff ff 7f 00 00 00 00"},               // 2^31 - 1 sprites
+               "00 00 00 00  ff ff ff 7f 00"},  // a pixel block of 2 GiB
+        {true, "00 00 00 00 01 00 00 00 10 00 00  00 00 00 00 01 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+               "00 00 00 00  00 00 f0 03 00 00 00 00"},                          // 43 bytes, a block of 63 MB
+        {false, "00 00 00 00 00 00 00 00 00 00 00 00 60 67 35 00"},              // 3.5 million sprites
+        {false, "00 00 00 00 00 00 00 00 00 00 00 00 ff ff ff 7f 00 00 00 00"},  // 2^31 - 1 sprites
         {false, "00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 ff ff ff 7f 00 00 00 00"}};  // a name of 2 GiB
-    g_moduleHeap.resetLargestLoad();
-    SpriteRecord sprite{};
-    SpriteLibraryRecord library{};
-    for (const auto &[isSprite, hex] : files)
-        EXPECT_FALSE(isSprite ? load(sprite, hexBytes(hex)) : load(library, hexBytes(hex))) << hex;
-    EXPECT_LT(g_moduleHeap.stats().largestLoadBytes, 4096u);
+    for (const bool throughPipe : {false, kHasPipes}) {
+        for (const auto &[isSprite, hex] : files) {
+            g_moduleHeap.resetLargestLoad();
+            SpriteRecord sprite{};
+            SpriteLibraryRecord library{};
+            const Bytes file = hexBytes(hex);
+            EXPECT_FALSE(isSprite ? load(sprite, file, throughPipe) : load(library, file, throughPipe)) << hex;
+            EXPECT_LT(g_moduleHeap.stats().largestLoadBytes, 4096u) << (throughPipe ? "pipe: " : "file: ") << hex;
+        }
+    }
 }
 
 // The fuzzers' seeds load; mutations of them may fail, but never crash or keep memory.
@@ -247,17 +290,15 @@ TEST_F(SpriteFiles, SeedCorpusReplaysThroughTheLoaders) {
     EXPECT_EQ(seeds, 16);
 }
 
-#ifndef _WIN32  // a full device, a file size limit, permissions, symbolic links and pipes
+#ifndef _WIN32  // a full device, a file size limit, permissions, owners, symbolic links and pipes
 
-TEST_F(SpriteFiles, SaveOntoAFullOrUnwritableTargetFailsAndKeepsThePreviousFile) {
+TEST_F(SpriteFiles, SaveOntoAFullTargetFailsAndKeepsThePreviousFile) {
     const SpriteLibraryRecord record = large.record();
     ASSERT_GT(saved(record).size(), 16384u);
     EXPECT_FALSE(SaveSpriteLibrary(&record, "/dev/full") || SaveSprite(record.sprites[0], "/dev/full"));
 
-    const fs::path folder = dir.path() / "locked";
-    const std::string path = (folder / "lib").string();
-    fs::create_directory(folder);
-    const Bytes old = saved(exampleLibrary(), "locked/lib");
+    const std::string path = dir.file("lib");
+    const Bytes old = saved(exampleLibrary(), "lib");
     rlimit limit{};  // a file size limit makes writes fail as a full disk does, even for root
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit tight{4096, limit.rlim_max};
@@ -266,19 +307,62 @@ TEST_F(SpriteFiles, SaveOntoAFullOrUnwritableTargetFailsAndKeepsThePreviousFile)
     const bool limitedSave = SaveSpriteLibrary(&record, path.c_str());
     setrlimit(RLIMIT_FSIZE, &limit), std::signal(SIGXFSZ, handler);
     EXPECT_TRUE(!limitedSave && readFileBytes(path) == old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2) << "leftovers";
+}
 
-    // Without rights on the folder and the file: root drops to nobody in a child.
-    ASSERT_EQ(chmod(path.c_str(), 0444) | chmod(folder.c_str(), 0555) | chmod(dir.path().c_str(), 0755), 0);
+constexpr int kKeptRootRights = 3;
+
+// Runs save in a child process as an unprivileged user: root drops to nobody, anyone else stays who they are.
+// The child's exit status: the save's result, or kKeptRootRights.
+int saveUnprivileged(const std::function<bool()> &save) {
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
-        _exit(geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0) ? 3
-                                                                           : SaveSpriteLibrary(&record, path.c_str()));
+    if (child == 0) {
+        const bool dropped = geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
+        _exit(dropped ? int(save()) : kKeptRootRights);
+    }
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    chmod(folder.c_str(), 0755);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "1: the save claimed success; 3: kept root rights";
-    EXPECT_TRUE(readFileBytes(path) == old && std::distance(fs::directory_iterator(folder), {}) == 1) << "no leftovers";
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Files and folders of root's (or the user's own), saved to by an unprivileged user: a save succeeds exactly
+// where opening the file "wb" would, and only a writable file in a locked folder is written in place.
+TEST_F(SpriteFiles, UnprivilegedSavesSucceedExactlyWhereWritingTheFileWould) {
+    const struct {
+        unsigned fileMode, folderMode;
+        bool saves;
+    } cases[] = {{0444, 0777, false}, {0444, 0555, false}, {0666, 0555, true}, {0666, 0777, true}};
+    const SpriteLibraryRecord record = large.record();
+    const Bytes expected = saved(record, "expected");
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    for (const auto &c : cases) {
+        char name[32];
+        std::snprintf(name, sizeof name, "file-%o-folder-%o", c.fileMode, c.folderMode);
+        const fs::path folder = dir.path() / name;
+        const std::string path = (folder / "lib").string();
+        fs::create_directory(folder);
+        const Bytes old = saved(exampleLibrary(), (std::string(name) + "/lib").c_str());
+        ASSERT_EQ(chmod(path.c_str(), c.fileMode) | chmod(folder.c_str(), c.folderMode), 0);
+        const int result = saveUnprivileged([&] { return SaveSpriteLibrary(&record, path.c_str()); });
+        chmod(folder.c_str(), 0755);
+        if (result == kKeptRootRights)
+            GTEST_SKIP() << "cannot run as an unprivileged user: setuid to nobody failed";
+        EXPECT_EQ(result, int(c.saves)) << name << ": 1 is success";
+        EXPECT_EQ(readFileBytes(path), c.saves ? expected : old) << name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << name << ": leftovers";
+    }
+}
+
+TEST_F(SpriteFiles, ReplacementAsRootKeepsOwnerGroupAndPermissions) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to give the file to another user";
+    const std::string path = dir.file("owned");
+    saved(exampleLibrary(), "owned");
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534) | chmod(path.c_str(), 02640), 0);
+    const Bytes expected = saved(large, "owned");
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777), std::tuple(65534u, 65534u, 02640u));
+    EXPECT_EQ(readFileBytes(path), expected);
 }
 
 TEST_F(SpriteFiles, ReplacementKeepsPermissionsAndWritesThroughSymbolicLinks) {
@@ -301,6 +385,115 @@ TEST_F(SpriteFiles, ReplacementKeepsPermissionsAndWritesThroughSymbolicLinks) {
     const mode_t mask = umask(022);
     saved(exampleLibrary(), "fresh"), umask(mask);
     EXPECT_EQ(mode("fresh"), 0644u);
+
+    // A loop fails, and stays as it was.
+    fs::create_symlink("loop-b", dir.path() / "loop-a"), fs::create_symlink("loop-a", dir.path() / "loop-b");
+    fs::create_symlink("self", dir.path() / "self");
+    const auto entries = std::distance(fs::directory_iterator(dir.path()), {});
+    const SpriteLibraryRecord record = large.record();
+    for (const char *name : {"loop-a", "self"}) {
+        EXPECT_FALSE(SaveSpriteLibrary(&record, dir.file(name).c_str())) << name;
+        EXPECT_TRUE(fs::is_symlink(dir.file(name))) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), entries) << "leftovers";
+}
+
+// However a pipe is reached, it is written through: standard output as a pipe, by each of its names.
+TEST_F(SpriteFiles, StandardOutputAsAPipeIsWrittenThrough) {
+    const SpriteLibraryRecord record = large.record();
+    const Bytes expected = saved(record);
+    for (const char *path : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            dup2(ends[1], 1), close(ends[0]), close(ends[1]);
+            _exit(SaveSpriteLibrary(&record, path) ? 0 : 1);
+        }
+        close(ends[1]);
+        Bytes received;
+        uint8_t chunk[4096];
+        for (ssize_t got; (got = read(ends[0], chunk, sizeof chunk)) > 0;)
+            received.insert(received.end(), chunk, chunk + got);
+        close(ends[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path;
+        EXPECT_EQ(received.size(), expected.size()) << path;
+        EXPECT_TRUE(received == expected) << path;
+    }
+}
+
+// Starts work in a thread that never takes SIGALRM, so the alarms go to the calling thread.
+std::thread withoutAlarms(std::function<void()> work) {
+    sigset_t alarm;
+    sigemptyset(&alarm), sigaddset(&alarm, SIGALRM);
+    pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
+    std::thread thread(std::move(work));
+    pthread_sigmask(SIG_UNBLOCK, &alarm, nullptr);
+    return thread;
+}
+
+// A signal whose handler does not restart calls cuts a read or write on a pipe short; a load and a save carry on.
+// The far end moves 4 KB at a time with pauses between, so the module's calls (the open too) wait on the pipe and
+// get interrupted.
+TEST_F(SpriteFiles, PipeTransfersSurviveInterruptingSignals) {
+    rng.seed(9);
+    SampleLibrary sample = randomLibrary(rng, 40, 10, 64);
+    const SpriteLibraryRecord record = sample.record();
+    const Bytes expected = saved(record);
+    ASSERT_GT(expected.size(), size_t{256} << 10) << "more than a pipe holds";
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct sigaction interrupting {
+    }, previous{};
+    interrupting.sa_handler = [](int) {};
+    sigemptyset(&interrupting.sa_mask);
+    ASSERT_EQ(sigaction(SIGALRM, &interrupting, &previous), 0);
+    const itimerval often{{0, 200}, {0, 200}}, off{};
+    void (*pipeHandler)(int) = std::signal(SIGPIPE, SIG_IGN);  // a failing side must not end the test
+    setitimer(ITIMER_REAL, &often, nullptr);
+
+    // A side that failed before opening would leave the thread waiting for it: open that side until it is done.
+    std::atomic<bool> done{false};
+    const auto finish = [&](std::thread &thread, int side) {
+        while (!done)
+            close(open(fifo.c_str(), side | O_NONBLOCK)), usleep(1000);
+        thread.join(), done = false;
+    };
+    Bytes received;
+    std::thread reader = withoutAlarms([&] {
+        usleep(2000);  // the module's open waits first
+        FILE *in = std::fopen(fifo.c_str(), "rb");
+        uint8_t chunk[4096];
+        for (size_t got; in && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+            received.insert(received.end(), chunk, chunk + got), usleep(300);
+        if (in)
+            std::fclose(in);
+        done = true;
+    });
+    const bool saveOk = SaveSpriteLibrary(&record, fifo.c_str());
+    finish(reader, O_WRONLY);
+    std::thread writer = withoutAlarms([&] {
+        usleep(2000);
+        FILE *out = std::fopen(fifo.c_str(), "wb");
+        for (size_t at = 0; out && at < expected.size(); at += 4096)
+            std::fwrite(expected.data() + at, 1, std::min<size_t>(4096, expected.size() - at), out), std::fflush(out),
+                usleep(300);
+        if (out)
+            std::fclose(out);
+        done = true;
+    });
+    SpriteLibraryRecord loaded{};
+    const bool loadOk = LoadSpriteLibrary(&loaded, fifo.c_str());
+    finish(writer, O_RDONLY);
+    setitimer(ITIMER_REAL, &off, nullptr), sigaction(SIGALRM, &previous, nullptr), std::signal(SIGPIPE, pipeHandler);
+
+    EXPECT_TRUE(saveOk && received == expected)
+        << "save: " << saveOk << ", " << received.size() << " of " << expected.size() << " bytes arrived";
+    ASSERT_TRUE(loadOk) << "load";
+    EXPECT_TRUE(saved(loaded, "reloaded") == expected);
 }
 
 TEST_F(SpriteFiles, PipesAreWrittenAndReadDirectly) {

@@ -10,7 +10,7 @@ namespace {
 constexpr int kSpriteWidth = 40;
 constexpr int kSpriteHeight = 20;
 
-enum class Blit { keyed, translucent };
+enum class Blit { keyed, translucent, locksOnly };
 
 void runBlit(benchmark::State &state, Blit blit) {
     TestDisplay screen(16);
@@ -32,8 +32,10 @@ void runBlit(benchmark::State &state, Blit blit) {
     for (auto _ : state) {
         if (blit == Blit::keyed)
             benchmark::DoNotOptimize(screen.display.blitKeyed(&screen.backBuffer, x, 200, &sprite, whole, true));
-        else
+        else if (blit == Blit::translucent)
             benchmark::DoNotOptimize(screen.display.blitTranslucent(&screen.backBuffer, x, 200, &sprite, whole, true));
+        else
+            blendRect(sprite, screen.backBuffer, x, 200, whole, 0, 8);  // depth 8: both locks, no pixels
     }
     state.counters["per_pixel"] =
         benchmark::Counter(double(kSpriteWidth * kSpriteHeight),
@@ -49,12 +51,21 @@ void BM_BlitTranslucent(benchmark::State &state) {
     runBlit(state, Blit::translucent);
 }
 
+// What every translucent blit pays before its first pixel: both whole
+// surfaces locked and unlocked.
+void BM_BlendLocksOnly(benchmark::State &state) {
+    runBlit(state, Blit::locksOnly);
+}
+
 BENCHMARK(BM_BlitKeyed)->Arg(300)->Arg(301);
 BENCHMARK(BM_BlitTranslucent)->Arg(300)->Arg(301);
+BENCHMARK(BM_BlendLocksOnly)->Arg(300);
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    return bench::runWithRatios(
-        argc, argv, {{"BM_BlitTranslucent/300", "BM_BlitKeyed/300"}, {"BM_BlitTranslucent/301", "BM_BlitKeyed/301"}});
+    return bench::runWithRatios(argc, argv,
+                                {{"BM_BlitTranslucent/300", "BM_BlitKeyed/300"},
+                                 {"BM_BlitTranslucent/301", "BM_BlitKeyed/301"},
+                                 {"BM_BlendLocksOnly/300", "BM_BlitKeyed/300"}});
 }

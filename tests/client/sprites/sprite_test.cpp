@@ -58,11 +58,10 @@ TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth) {
         {32, 16, 3, 2, kStored, {0xF8, 0xF80000, 0xF800, 0xF8F8F8, 0x040000, 0}},
         {16, 24, 1, 2, {0x12, 0x34, 0x56, 0xFF, 0x00, 0x00}, {0x51A2, 0x001F}},  // blue as 16-bit blue gives it
         {32, 24, 2, 1, {0x12, 0x34, 0x56, 0x00, 0x00, 0x00}, {0x563412, 0}},
-        {16, 16, 2, 2, {0x00, 0x3E, 0xFF}, {0xF800, 0, 0, 0}},                   // one whole pixel and a stray byte
-        {16, 16, 2, 1, {0x00, 0x3E, 0xF8, 0x00, 0x07, 0xC0}, {0xF800, 0x001F}},  // more than the frame
-        {16, 8, 2, 1, {0x00, 0x3E, 0xF8, 0x00}, {0, 0}},
+        {16, 16, 2, 2, {0x00, 0x3E, 0xF8, 0x00, 0x07, 0xC0, 0xFF}, {0xF800, 0x001F, 0x07C0, 0}},  // a stray byte
+        {16, 16, 2, 1, {0x00, 0x3E, 0xF8, 0x00, 0x07, 0xC0}, {0xF800, 0x001F}},                   // more than the frame
+        {16, 8, 2, 1, {0x00, 0x3E, 0xF8, 0x00}, {}},
         {16, 16, 0, 5, {0x00, 0x3E}, {}},
-        {16, 16, 65535, 65535, {0x00, 0x3E}, {}},  // and no 8 GB buffer for it
     };
     for (const auto &c : cases) {
         TestDisplay screen(c.depth);
@@ -76,6 +75,69 @@ TEST(CreateFramesTest, ConvertsWhatTheBlockHoldsIntoTheDisplayDepth) {
             << c.bitsPerPixel << " bits on " << c.depth << ", " << c.width << " x " << c.height;
         if (IDirectDrawSurface7 *surface = entry.frames[0].surface)
             surface->Release();
+    }
+}
+
+// A frame's surface covers what its block supplies, so display memory follows the file and not the sizes it
+// claims; drawn keyed and translucent, it shows what the same frame with its block filled out by zeros shows.
+TEST(CreateFramesTest, ShortBlocksGetSurfacesOfTheRowsTheyReach) {
+    const struct {
+        int depth;
+        uint16_t bitsPerPixel, width, height;
+        size_t storedBytes;
+        int surfaceWidth, surfaceHeight;  // 0: no surface
+    } cases[] = {
+        {32, 16, 4096, 4096, 0, 0, 0},  // 40 such frames took 1.36 GB
+        {16, 24, 4096, 4096, 2, 0, 0},  // less than one pixel
+        {32, 16, 4096, 4096, 2, 1, 1},
+        {16, 16, 65535, 65535, 2, 1, 1},  // and no 8 GB buffer for it
+        {32, 24, 4096, 4096, 3 * 4096 * 2 + 3, 4096, 3},
+        {16, 16, 5, 4, 2 * 7 + 1, 5, 2},
+        {16, 24, 5, 4, 3 * 3, 3, 1},
+        {16, 16, 5, 4, 2 * 20, 5, 4},
+        {32, 16, 5, 4, 2 * 25, 5, 4},
+        {16, 8, 5, 4, 20, 0, 0},  // nothing converted
+    };
+    for (const auto &c : cases) {
+        TestDisplay screen(c.depth);
+        ASSERT_TRUE(screen.ready);
+        std::vector<uint8_t> stored(c.storedBytes);
+        for (size_t i = 0; i < stored.size(); ++i)
+            stored[i] = uint8_t(0x40 + i * 7);  // no pixel of value 0
+        const size_t fullBytes = size_t(c.width) * c.height * c.bitsPerPixel / 8;
+        TestSprite sprite(c.bitsPerPixel, 0), padded(c.bitsPerPixel, 0);
+        sprite.addFrame(c.width, c.height, stored);
+        const bool small = fullBytes <= 1000;
+        if (small) {  // whole pixels only, then zeros
+            stored.resize(stored.size() / (c.bitsPerPixel / 8) * (c.bitsPerPixel / 8));
+            stored.resize(std::max(fullBytes, stored.size())), padded.addFrame(c.width, c.height, stored);
+        }
+        SpriteEntry entry, full;
+        ASSERT_TRUE(entry.createFrames(screen.display, sprite.record) &&
+                    full.createFrames(screen.display, padded.record));
+        const SpriteFrame &frame = entry.frames[0];
+        const Picture picture = readPicture(frame.surface, c.depth / 8);
+        EXPECT_EQ(std::tuple(picture.width, picture.height, int(frame.width), int(frame.height)),
+                  std::tuple(c.surfaceWidth, c.surfaceHeight, c.surfaceWidth, c.surfaceHeight))
+            << "surface and frame size of " << c.width << " x " << c.height << " from " << c.storedBytes << " bytes";
+        for (uint8_t translucent : {0, 1}) {
+            if (!small)
+                break;
+            entry.translucent = full.translucent = translucent;
+            Picture drawn[2];
+            for (int k = 0; k < 2; ++k) {
+                screen.display.clearBackBuffer(0x0842);
+                (k ? full : entry).drawAt(screen.display, &screen.backBuffer, 100, 50);
+                drawn[k] = readPicture(screen.backBuffer, c.depth / 8);
+                for (uint32_t &pixel : drawn[k].pixels)
+                    pixel &= 0xFFFFFF;  // the fourth byte of a 32-bit pixel is no channel (Wine's fills set it)
+            }
+            EXPECT_EQ(pictureDifferences(drawn[1], drawn[0]), "") << "drawn, translucent " << int(translucent);
+        }
+        for (const SpriteEntry *e : {&entry, &full})
+            for (const SpriteFrame &f : e->frames)
+                if (f.surface)
+                    f.surface->Release();
     }
 }
 

@@ -2,28 +2,23 @@
 #include "cli/command.h"
 #include "cli/map_commands.h"
 #include "cli/sprite_commands.h"
-
-#include <CLI/CLI.hpp>
+#include "tools/command_line/command_line.h"
 
 #include <exception>
-#include <iostream>
 
 int main(int argc, char **argv) {
-    CLI::App app("Lists, checks, takes apart and puts together sprite files and sprite libraries; describes and "
-                 "draws maps.",
-                 "vornak");
-    app.set_version_flag("--version", "vornak " VORNAK_VERSION, "Print the version and exit");
+    CLI::App app;
+    describeProgram(app, "vornak",
+                    "Lists, checks, takes apart and puts together sprite files and sprite libraries; describes and "
+                    "draws maps.");
     app.require_subcommand(1);
     int status = 0;
     addSpriteCommands(app, status);
     addMapCommands(app, status);
     try {
-        app.parse(argc, argv);
-    } catch (const CLI::Success &done) {  // --help, --version
-        return app.exit(done);
-    } catch (const CLI::ParseError &misuse) {
-        std::cerr << "vornak: " << misuse.what() << "\n\n" << app.help();  // the command's own, once one was named
-        return kExitUsage;
+        // On misuse the usage is the command's own, once one was named.
+        if (int exit = parseCommandLine(app, argc, argv); exit >= 0)
+            return exit;
     } catch (const std::exception &failure) {
         return reportFailure(failure.what());
     }

@@ -1,6 +1,7 @@
 // Seeds for fuzz_manifest: manifests of each kind, each followed by a zero
 // byte and the one file its names stand for.
 #include "common/png_image.h"
+#include "tools/command_line/command_line.h"
 
 #include <filesystem>
 #include <fstream>
@@ -8,9 +9,13 @@
 #include <vector>
 
 int main(int argc, char **argv) {
-    if (argc != 2)
-        return 2;
-    const std::filesystem::path dir = argv[1];
+    CLI::App app;
+    describeProgram(app, "manifest_seeds", "Writes the seeds of the manifest fuzzer: manifests with their files.");
+    std::string folder;
+    app.add_option("DIR", folder, "Folder for the seeds")->required();
+    if (int status = parseCommandLine(app, argc, argv); status >= 0)
+        return status;
+    const std::filesystem::path dir = folder;
     std::filesystem::create_directories(dir);
     Image picture(3, 2, 4);
     for (size_t i = 0; i < picture.pixels.size(); ++i)

@@ -2,9 +2,8 @@
 // Maps: the sample world's, a corner of it with a few objects, and a header
 // alone.
 #include "tests/vornak/support/sample_records.h"
+#include "tools/command_line/command_line.h"
 #include "tools/world_map.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -31,9 +30,13 @@ bool writeMapSeeds(const std::filesystem::path &dir) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: seed_corpus SPRITE_DIR LIBRARY_DIR MAP_DIR\n");
-        return 2;
-    }
-    return writeSeedCorpus(argv[1], argv[2]) && writeMapSeeds(argv[3]) ? 0 : 1;
+    CLI::App app;
+    describeProgram(app, "seed_corpus", "Writes the fuzzers' seed files: sprite files, sprite libraries and maps.");
+    std::string spriteDir, libraryDir, mapDir;
+    app.add_option("SPRITE_DIR", spriteDir, "Folder for the sprite file seeds")->required();
+    app.add_option("LIBRARY_DIR", libraryDir, "Folder for the sprite library file seeds")->required();
+    app.add_option("MAP_DIR", mapDir, "Folder for the map file seeds")->required();
+    if (int status = parseCommandLine(app, argc, argv); status >= 0)
+        return status;
+    return writeSeedCorpus(spriteDir, libraryDir) && writeMapSeeds(mapDir) ? 0 : 1;
 }

@@ -1,7 +1,16 @@
-// The SDL2 presenter: one borderless full-screen-desktop window titled
-// "Client". Each presented frame is scaled nearest-neighbour into the
-// viewport (viewport.h) on black and shown with vsync. Mouse, left button,
-// keys and the window's close become the window messages Windows would send.
+// The SDL2 presenter: one window titled "Client" that covers the desktop,
+// or, after Alt+Enter, a framed window of a whole multiple of the picture's
+// size. Each presented frame is scaled nearest-neighbour into the viewport
+// (viewport.h) on black, after the window's real size, and shown with vsync.
+// Mouse, left button, keys and the window's close become the window messages
+// Windows would send; pointer positions on the black bars make none, as
+// nothing lies outside a full-screen DirectDraw display.
+//
+// Covering the desktop does not rely on a window manager: the window is put
+// over the whole display by its own position and size and also asks to be
+// full screen, which a window manager honours and a bare X server ignores.
+// Alt+Enter is this presenter's own service to the user, like resizing the
+// window: the program never sees the key.
 #include "platform/core.h"
 #include "platform/viewport.h"
 
@@ -10,6 +19,11 @@
 
 namespace standin {
 namespace {
+
+// Room left around a windowed window for a frame whose size the window
+// manager does not tell: both sides together.
+constexpr int kFrameAllowanceWidth = 16;
+constexpr int kFrameAllowanceHeight = 48;
 
 struct SdlState {
     SDL_Window *window = nullptr;
@@ -20,7 +34,7 @@ struct SdlState {
     int textureBits = 0;
     int pictureWidth = kDefaultScreenWidth;
     int pictureHeight = kDefaultScreenHeight;
-    bool leftDown = false;
+    bool fullScreen = true;
 };
 
 SdlState sdl;
@@ -47,12 +61,51 @@ void sdlDesktopSize(int *width, int *height) {
     }
 }
 
+int windowDisplay() {
+    int index = sdl.window ? SDL_GetWindowDisplayIndex(sdl.window) : 0;
+    return index < 0 ? 0 : index;
+}
+
+void coverDesktop() {
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(windowDisplay(), &bounds) != 0)
+        return;
+    SDL_SetWindowResizable(sdl.window, SDL_FALSE);
+    SDL_SetWindowBordered(sdl.window, SDL_FALSE);
+    SDL_SetWindowPosition(sdl.window, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdl.window, bounds.w, bounds.h);
+    SDL_SetWindowFullscreen(sdl.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    sdl.fullScreen = true;
+}
+
+void becomeFramedWindow() {
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(windowDisplay(), &usable) != 0)
+        return;
+    SDL_SetWindowFullscreen(sdl.window, 0);
+    SDL_SetWindowBordered(sdl.window, SDL_TRUE);
+    SDL_SetWindowResizable(sdl.window, SDL_TRUE);
+    int top = 0, left = 0, bottom = 0, right = 0;
+    int frameWidth = kFrameAllowanceWidth, frameHeight = kFrameAllowanceHeight;
+    if (SDL_GetWindowBordersSize(sdl.window, &top, &left, &bottom, &right) == 0 && top + bottom > 0) {
+        frameWidth = left + right;
+        frameHeight = top + bottom;
+    }
+    const WindowSize size =
+        windowedSize(usable.w, usable.h, frameWidth, frameHeight, sdl.pictureWidth, sdl.pictureHeight);
+    SDL_SetWindowSize(sdl.window, size.width, size.height);
+    SDL_SetWindowPosition(sdl.window, usable.x + (usable.w - size.width) / 2, usable.y + (usable.h - size.height) / 2);
+    sdl.fullScreen = false;
+}
+
 bool ensureWindow() {
     if (sdl.renderer)
         return true;
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    sdl.window = SDL_CreateWindow("Client", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kDefaultScreenWidth,
-                                  kDefaultScreenHeight, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+    SDL_Rect bounds = {0, 0, kDefaultScreenWidth, kDefaultScreenHeight};
+    SDL_GetDisplayBounds(0, &bounds);
+    sdl.window = SDL_CreateWindow("Client", bounds.x, bounds.y, bounds.w, bounds.h,
+                                  SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
     if (!sdl.window) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         return false;
@@ -68,6 +121,15 @@ bool ensureWindow() {
     }
     SDL_ShowCursor(SDL_ENABLE);
     return true;
+}
+
+void toggleFullScreen() {
+    if (!sdl.window)
+        return;
+    if (sdl.fullScreen)
+        becomeFramedWindow();
+    else
+        coverDesktop();
 }
 
 Viewport currentViewport(bool inRendererPixels) {
@@ -129,29 +191,41 @@ WPARAM virtualKey(SDL_Keycode key) {
     }
 }
 
-LPARAM picturePoint(int windowX, int windowY) {
+// A window point as the lParam of a mouse message; false on the bars.
+bool picturePoint(int windowX, int windowY, LPARAM *point) {
     int x = 0, y = 0;
-    windowToPicture(currentViewport(false), sdl.pictureWidth, sdl.pictureHeight, windowX, windowY, &x, &y);
-    return MAKELPARAM(x, y);
+    if (!sdl.window ||
+        !windowToPicture(currentViewport(false), sdl.pictureWidth, sdl.pictureHeight, windowX, windowY, &x, &y))
+        return false;
+    *point = MAKELPARAM(x, y);
+    return true;
+}
+
+bool isAltEnter(const SDL_Keysym &key) {
+    return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT);
 }
 
 void handle(const SDL_Event &event) {
+    LPARAM point = 0;
     switch (event.type) {
     case SDL_MOUSEMOTION:
-        postInput(WM_MOUSEMOVE, sdl.leftDown ? MK_LBUTTON : 0, picturePoint(event.motion.x, event.motion.y));
+        if (picturePoint(event.motion.x, event.motion.y, &point))
+            postInput(WM_MOUSEMOVE, (event.motion.state & SDL_BUTTON_LMASK) ? MK_LBUTTON : 0, point);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        if (event.button.button == SDL_BUTTON_LEFT) {
+        if (event.button.button == SDL_BUTTON_LEFT && picturePoint(event.button.x, event.button.y, &point)) {
             bool down = event.type == SDL_MOUSEBUTTONDOWN;
-            sdl.leftDown = down;
-            postInput(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0,
-                      picturePoint(event.button.x, event.button.y));
+            postInput(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0, point);
         }
         break;
     case SDL_KEYDOWN:
-        if (WPARAM key = virtualKey(event.key.keysym.sym))
+        if (isAltEnter(event.key.keysym)) {
+            if (!event.key.repeat)
+                toggleFullScreen();
+        } else if (WPARAM key = virtualKey(event.key.keysym.sym)) {
             postInput(WM_KEYDOWN, key, event.key.repeat ? (LPARAM)(1 | (1 << 30)) : 1);
+        }
         break;
     case SDL_QUIT: postInput(WM_CLOSE, 0, 0); break;
     default: break;

@@ -31,6 +31,11 @@ bool hasDisplay() {
     return (x11 && x11[0]) || (wayland && wayland[0]);
 }
 
+bool hasScript() {
+    const char *script = std::getenv("STANDIN_SCRIPT");
+    return script && script[0];
+}
+
 const Presenter *byName(const std::string &name) {
     if (name == sdlPresenter.name)
         return &sdlPresenter;
@@ -52,6 +57,10 @@ const Presenter &presenter() {
         std::fprintf(stderr, "STANDIN_PRESENTER=%s cannot be used; running headless\n", wanted);
     } else if (hasDisplay() && sdlPresenter.open()) {
         return *(chosen = &sdlPresenter);
+    } else if (!hasScript()) {
+        // Nothing will ever be shown or typed: say so once, and how to stop.
+        std::fprintf(stderr, "%s: running headless with no input; Ctrl+C stops it\n",
+                     hasDisplay() ? "the display cannot be opened" : "no display (DISPLAY and WAYLAND_DISPLAY unset)");
     }
     headlessPresenter.open();  // always opens
     return *(chosen = &headlessPresenter);

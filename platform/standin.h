@@ -15,7 +15,8 @@
 // Environment, read when the presenter is first needed:
 //   STANDIN_PRESENTER   sdl | headless (default: SDL when DISPLAY or
 //                       WAYLAND_DISPLAY is set and SDL video starts, else
-//                       headless)
+//                       headless, which with no script is said once on
+//                       stderr, as nothing will then end the program)
 //   STANDIN_SCRIPT      path of an input script for the headless presenter
 //                       (format: platform/script.h)
 //   STANDIN_SHOT_AT_EXIT  path: the headless presenter saves the last

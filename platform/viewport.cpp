@@ -23,20 +23,24 @@ Viewport fitPicture(int windowWidth, int windowHeight, int pictureWidth, int pic
     return Viewport{(windowWidth - width) / 2, (windowHeight - height) / 2, width, height};
 }
 
-void windowToPicture(const Viewport &viewport, int pictureWidth, int pictureHeight, int windowX, int windowY,
+bool windowToPicture(const Viewport &viewport, int pictureWidth, int pictureHeight, int windowX, int windowY,
                      int *pictureX, int *pictureY) {
-    if (viewport.width <= 0 || viewport.height <= 0) {
-        *pictureX = 0;
-        *pictureY = 0;
-        return;
-    }
-    int64_t x = ((int64_t)windowX - viewport.x) * pictureWidth;
-    int64_t y = ((int64_t)windowY - viewport.y) * pictureHeight;
-    // Floor division, so points left of or above the picture clamp to 0.
-    x = x >= 0 ? x / viewport.width : -((-x + viewport.width - 1) / viewport.width);
-    y = y >= 0 ? y / viewport.height : -((-y + viewport.height - 1) / viewport.height);
-    *pictureX = (int)std::clamp<int64_t>(x, 0, pictureWidth - 1);
-    *pictureY = (int)std::clamp<int64_t>(y, 0, pictureHeight - 1);
+    const int64_t insideX = (int64_t)windowX - viewport.x;
+    const int64_t insideY = (int64_t)windowY - viewport.y;
+    if (insideX < 0 || insideY < 0 || insideX >= viewport.width || insideY >= viewport.height)
+        return false;
+    *pictureX = (int)std::min<int64_t>(insideX * pictureWidth / viewport.width, pictureWidth - 1);
+    *pictureY = (int)std::min<int64_t>(insideY * pictureHeight / viewport.height, pictureHeight - 1);
+    return true;
+}
+
+WindowSize windowedSize(int desktopWidth, int desktopHeight, int frameWidth, int frameHeight, int pictureWidth,
+                        int pictureHeight) {
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        return WindowSize{pictureWidth, pictureHeight};
+    const int factor = std::max(
+        1, std::min((desktopWidth - frameWidth) / pictureWidth, (desktopHeight - frameHeight) / pictureHeight));
+    return WindowSize{pictureWidth * factor, pictureHeight * factor};
 }
 
 }  // namespace standin

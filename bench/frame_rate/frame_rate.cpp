@@ -2,7 +2,7 @@
 // the client's sources (its WinMain unused) for Windows, where it runs on the
 // real DirectDraw, and for the stand-in:
 //
-//   FRAME_RATE_SECONDS=10 frame_rate     (from the folder with the sample world)
+//   frame_rate [SECONDS]     (from the folder with the sample world)
 //
 // The start-up is the client's (createMainWindow, setupDisplay, setupScene),
 // then the client's loop, one message and one runFrame per pass, for the given
@@ -10,23 +10,25 @@
 // one Flip, which waits for the display. Prints the count and the rate; exit
 // code 1 when the display or the scene could not be set up.
 #include "client/shell/shell.h"
+#include "tools/command_line/command_line.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
-int main() {
+int main(int argc, char **argv) {
+    CLI::App app;
+    describeProgram(app, "frame_rate", "Frames per second of the client's own loop on the sample world.");
+    double seconds = 10.0;
+    app.add_option("SECONDS", seconds, "How long to count frames (default 10)")->check(CLI::Range(0.001, 86400.0));
+    if (int status = parseCommandLine(app, argc, argv); status >= 0)
+        return status;
 #if defined(_WIN32)
     HINSTANCE instance = GetModuleHandleA(nullptr);
 #else
     // What the stand-in's entry hands to WinMain: the image base.
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(uintptr_t(0x400000));
 #endif
-    const char *secondsText = std::getenv("FRAME_RATE_SECONDS");
-    double seconds = secondsText ? std::atof(secondsText) : 10.0;
-    if (seconds <= 0)
-        seconds = 10.0;
 
     HWND window = createMainWindow(instance);
     if (!setupDisplay(window) || !setupScene()) {

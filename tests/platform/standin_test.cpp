@@ -223,27 +223,53 @@ TEST_F(Script, ABadScriptIsReportedAndClosesTheWindow) {
     ::testing::internal::GetCapturedStderr();
 }
 
-TEST(Viewport, WholeFactorCentredElseAspectPreservedAndMappedBackClamped) {
+TEST(Viewport, WholeFactorCentredElseAspectPreservedAndMappedBackInsideOnly) {
     struct {
         int windowWidth, windowHeight;
         std::tuple<int, int, int, int> fitted;
-    } cases[] = {{640, 480, {0, 0, 640, 480}},
-                 {1920, 1080, {320, 60, 1280, 960}},
-                 {1366, 768, {363, 144, 640, 480}},
-                 {600, 400, {33, 0, 533, 400}},
-                 {320, 480, {0, 120, 320, 240}}};
+    } cases[] = {{640, 480, {0, 0, 640, 480}},      {1920, 1080, {320, 60, 1280, 960}}, {800, 600, {80, 60, 640, 480}},
+                 {1366, 768, {363, 144, 640, 480}}, {600, 400, {33, 0, 533, 400}},      {320, 480, {0, 120, 320, 240}}};
     for (auto &c : cases) {
         standin::Viewport v = standin::fitPicture(c.windowWidth, c.windowHeight, 640, 480);
         EXPECT_EQ(std::make_tuple(v.x, v.y, v.width, v.height), c.fitted) << c.windowWidth << "x" << c.windowHeight;
     }
+    // On a 1920 x 1080 desktop; the bars map to nothing.
     standin::Viewport viewport = standin::fitPicture(1920, 1080, 640, 480);
     struct {
-        int windowX, windowY, pictureX, pictureY;
-    } points[] = {{320 + 21, 60 + 41, 10, 20}, {0, 0, 0, 0}, {1919, 1079, 639, 479}};
+        int windowX, windowY;
+        bool inside;
+        int pictureX, pictureY;
+    } points[] = {{320 + 21, 60 + 41, true, 10, 20},
+                  {320, 60, true, 0, 0},
+                  {1599, 1019, true, 639, 479},
+                  {100, 540, false, 0, 0},
+                  {319, 500, false, 0, 0},
+                  {1600, 500, false, 0, 0},
+                  {900, 59, false, 0, 0},
+                  {900, 1020, false, 0, 0},
+                  {0, 0, false, 0, 0}};
     for (auto &p : points) {
         int x = -1, y = -1;
-        standin::windowToPicture(viewport, 640, 480, p.windowX, p.windowY, &x, &y);
-        EXPECT_EQ(std::make_pair(x, y), std::make_pair(p.pictureX, p.pictureY)) << p.windowX << ", " << p.windowY;
+        const bool inside = standin::windowToPicture(viewport, 640, 480, p.windowX, p.windowY, &x, &y);
+        EXPECT_EQ(inside, p.inside) << p.windowX << ", " << p.windowY;
+        if (p.inside) {
+            EXPECT_EQ(std::make_pair(x, y), std::make_pair(p.pictureX, p.pictureY)) << p.windowX << ", " << p.windowY;
+        }
+    }
+}
+
+TEST(Viewport, WindowedSizeIsTheLargestWholeMultipleThatFitsWithItsFrame) {
+    struct {
+        int desktopWidth, desktopHeight, frameWidth, frameHeight;
+        std::pair<int, int> size;
+    } cases[] = {{1920, 1080, 16, 48, {1280, 960}}, {1920, 1080, 0, 0, {1280, 960}}, {800, 600, 16, 48, {640, 480}},
+                 {2560, 1440, 16, 48, {1280, 960}}, {1280, 960, 0, 0, {1280, 960}},  {1280, 960, 16, 48, {640, 480}},
+                 {3840, 2160, 2, 30, {2560, 1920}}, {640, 480, 16, 48, {640, 480}},  {300, 200, 16, 48, {640, 480}}};
+    for (auto &c : cases) {
+        standin::WindowSize size =
+            standin::windowedSize(c.desktopWidth, c.desktopHeight, c.frameWidth, c.frameHeight, 640, 480);
+        EXPECT_EQ(std::make_pair(size.width, size.height), c.size)
+            << c.desktopWidth << "x" << c.desktopHeight << " with a frame of " << c.frameWidth << "x" << c.frameHeight;
     }
 }
 

@@ -9,13 +9,19 @@ uint32_t bigEndian32(const uint8_t *bytes) {
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
 }
 
-// The value of the channel under mask, scaled to 8 bits.
-uint8_t channel(uint32_t pixel, uint32_t mask) {
+int maskShift(uint32_t mask) {
     int shift = 0;
     while (!(mask & 1)) {
         mask >>= 1;
         ++shift;
     }
+    return shift;
+}
+
+// The value of the channel under mask, scaled to 8 bits.
+uint8_t channel(uint32_t pixel, uint32_t mask) {
+    const int shift = maskShift(mask);
+    mask >>= shift;
     int bits = 0;
     while (mask >> bits & 1)
         ++bits;
@@ -27,6 +33,29 @@ uint8_t channel(uint32_t pixel, uint32_t mask) {
     for (int filled = bits; filled < 8; filled += bits)
         scaled |= scaled >> filled;
     return uint8_t(scaled);
+}
+
+// One channel's intensity for each of its values (up to 8 bits). TrueColor:
+// the value scaled. DirectColor: the value picks the colour entry whose own
+// value of that channel is the same, and the entry gives the intensity;
+// values no entry names keep their scaled value.
+struct ChannelMap {
+    uint32_t mask;
+    int shift;
+    uint8_t intensity[256];
+};
+
+ChannelMap channelMap(uint32_t mask, const uint8_t *entries, uint32_t count, int channelIndex) {
+    ChannelMap map = {mask, maskShift(mask), {}};
+    for (uint32_t value = 0; value <= (mask >> map.shift); ++value)
+        map.intensity[value] = channel(value << map.shift, mask);
+    for (uint32_t i = 0; i < count; ++i) {
+        // An entry: pixel value (32 bits), red, green, blue (16 bits each), flags, pad; big-endian.
+        const uint8_t *entry = entries + size_t(i) * 12;
+        const uint32_t value = (bigEndian32(entry) & mask) >> map.shift;
+        map.intensity[value] = entry[4 + 2 * channelIndex];
+    }
+    return map;
 }
 
 bool isChannelMask(uint32_t mask) {
@@ -76,10 +105,14 @@ bool readXwd(const std::vector<uint8_t> &file, Image &image, std::string &error)
         error = "not an XWD version 7 ZPixmap";
         return false;
     }
-    uint32_t bits = field[BitsPerPixel];
-    if ((bits != 24 && bits != 32) || field[VisualClass] != 4 || !isChannelMask(field[RedMask]) ||
-        !isChannelMask(field[GreenMask]) || !isChannelMask(field[BlueMask])) {
-        error = "XWD: only 24- and 32-bit TrueColor pictures are read";
+    enum { TrueColor = 4, DirectColor = 5 };
+    const uint32_t bits = field[BitsPerPixel];
+    const bool direct = field[VisualClass] == DirectColor;
+    bool masksFit = true;
+    for (int mask : {RedMask, GreenMask, BlueMask})
+        masksFit = masksFit && isChannelMask(field[mask]) && (field[mask] >> maskShift(field[mask])) < 256;
+    if ((bits != 24 && bits != 32) || (field[VisualClass] != TrueColor && !direct) || !masksFit) {
+        error = "XWD: only 24- and 32-bit TrueColor and DirectColor pictures of up to 8 bits a channel are read";
         return false;
     }
     uint32_t width = field[Width];
@@ -96,6 +129,11 @@ bool readXwd(const std::vector<uint8_t> &file, Image &image, std::string &error)
         return false;
     }
     bool mostSignificantFirst = field[ByteOrder] != 0;
+    const uint8_t *entries = &file[field[HeaderSize]];
+    const uint32_t entryCount = direct ? field[ColourCount] : 0;
+    const ChannelMap maps[3] = {channelMap(field[RedMask], entries, entryCount, 0),
+                                channelMap(field[GreenMask], entries, entryCount, 1),
+                                channelMap(field[BlueMask], entries, entryCount, 2)};
     image = Image(int32_t(width), int32_t(height), 3);
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t *row = &file[start + pitch * y];
@@ -106,19 +144,30 @@ bool readXwd(const std::vector<uint8_t> &file, Image &image, std::string &error)
             for (uint64_t b = 0; b < bytesPerPixel; ++b)
                 pixel |= uint32_t(mostSignificantFirst ? p[b] : p[bytesPerPixel - 1 - b])
                          << (8 * (bytesPerPixel - 1 - b));
-            out[x * 3 + 0] = channel(pixel, field[RedMask]);
-            out[x * 3 + 1] = channel(pixel, field[GreenMask]);
-            out[x * 3 + 2] = channel(pixel, field[BlueMask]);
+            for (int c = 0; c < 3; ++c)
+                out[x * 3 + c] = maps[c].intensity[(pixel & maps[c].mask) >> maps[c].shift];
         }
     }
     return true;
 }
 
-Image cropTopLeft(const Image &image, int32_t width, int32_t height) {
+Image cropPart(const Image &image, int32_t x, int32_t y, int32_t width, int32_t height) {
     Image part(width, height, 3);
-    for (int32_t y = 0; y < height; ++y)
-        std::memcpy(&part.pixels[size_t(y) * width * 3], &image.pixels[size_t(y) * image.width * 3], size_t(width) * 3);
+    for (int32_t row = 0; row < height; ++row)
+        std::memcpy(&part.pixels[size_t(row) * width * 3], &image.pixels[(size_t(y + row) * image.width + x) * 3],
+                    size_t(width) * 3);
     return part;
+}
+
+Image scaleUp(const Image &image, int32_t factor) {
+    Image large(image.width * factor, image.height * factor, 3);
+    for (int32_t y = 0; y < large.height; ++y) {
+        const uint8_t *in = &image.pixels[size_t(y / factor) * image.width * 3];
+        uint8_t *out = &large.pixels[size_t(y) * large.width * 3];
+        for (int32_t x = 0; x < large.width; ++x)
+            std::memcpy(out + size_t(x) * 3, in + size_t(x / factor) * 3, 3);
+    }
+    return large;
 }
 
 FrameDifference compare565(const Image &expected, const Image &got) {

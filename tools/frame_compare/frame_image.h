@@ -28,7 +28,12 @@ struct FrameDifference {
 // differences, expected against got, to stdout.
 FrameDifference compare565(const Image &expected, const Image &got);
 
-// The top-left width x height part of image (which must be large enough).
-Image cropTopLeft(const Image &image, int32_t width, int32_t height);
+// The width x height part of image whose top-left corner is (x, y); the part
+// must lie inside image.
+Image cropPart(const Image &image, int32_t x, int32_t y, int32_t width, int32_t height);
+
+// image enlarged by a whole factor: each pixel becomes a factor x factor block,
+// as a display scaling nearest-neighbour shows it.
+Image scaleUp(const Image &image, int32_t factor);
 
 #endif

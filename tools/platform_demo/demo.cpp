@@ -7,6 +7,7 @@
 // teardown. Exit code 0 when all is well.
 #include "platform/standin.h"
 #include "platform/win32.h"
+#include "tools/command_line/command_line.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -118,9 +119,7 @@ bool lastFrameAsDrawn(int lastFrame) {
     return ok;
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int runDemo(HINSTANCE instance) {
     WNDCLASSEXA windowClass;
     std::memset(&windowClass, 0, sizeof(windowClass));
     windowClass.cbSize = sizeof(windowClass);
@@ -202,4 +201,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 drawn ? "last frame as drawn" : "last frame differs",
                 released ? "all released" : "something outlived the teardown");
     return drawn && released ? (int)msg.wParam : 3;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    CLI::App app;
+    describeProgram(app, "platform_demo",
+                    "A sprite moving on the platform layer's full-screen display; a click pins it, Escape quits.\n"
+                    "Shown through SDL2 when a display answers, else headless (STANDIN_PRESENTER, STANDIN_SCRIPT).");
+    if (int status = parseCommandLine(app, argc, argv); status >= 0)
+        return status;
+    // The instance handle is the image base, as on Windows.
+    return runDemo(reinterpret_cast<HINSTANCE>(uintptr_t(0x400000)));
 }

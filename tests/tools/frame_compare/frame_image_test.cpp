@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -73,6 +74,26 @@ TEST(ReadXwd, ReadsBothByteOrdersAndPaddedRows) {
     expectPixels(image);
 }
 
+TEST(ReadXwd, DirectColorGoesThroughTheColourEntries) {
+    // What an X server dumps while a window of a DirectColor visual is up:
+    // here entries that turn every channel value v into 255 - v.
+    std::vector<uint8_t> file = makeXwd(3, 2, 32, 12, false, kPixels, 256);
+    file[13 * 4 + 3] = 5;  // visual class DirectColor
+    const size_t entries = 100 + sizeof "xwdump";
+    for (uint32_t v = 0; v < 256; ++v) {
+        uint8_t *entry = &file[entries + v * 12];
+        const uint8_t value[12] = {
+            0, uint8_t(v), uint8_t(v), uint8_t(v), uint8_t(255 - v), 0, uint8_t(255 - v), 0, uint8_t(255 - v), 0, 7, 0};
+        std::memcpy(entry, value, 12);
+    }
+    Image image;
+    std::string error;
+    ASSERT_TRUE(readXwd(file, image, error)) << error;
+    const char *expected[6] = {"efdfcf", "bfaf9f", "8f7f6f", "5f4f3f", "2f1f0f", "fefdfc"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(rgbAt(image, i % 3, i / 3), expected[i]) << "pixel " << i % 3 << "," << i / 3;
+}
+
 TEST(ReadXwd, RefusesDamagedFiles) {
     Image image;
     std::string error;
@@ -97,7 +118,7 @@ TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly) {
     Image same = picture(
         3, 2,
         {0xFF, 0xFF, 0xFF, 0x07, 0x03, 0x07, 0x55, 0x55, 0x55, 0x12, 0x34, 0x56, 0x12, 0x34, 0x56, 0x12, 0x34, 0x56});
-    EXPECT_EQ(compare565(expected, cropTopLeft(same, 2, 1)).pixels, 0);
+    EXPECT_EQ(compare565(expected, cropPart(same, 0, 0, 2, 1)).pixels, 0);
 
     Image greenStep = picture(2, 1, {0xF8, 0xFC, 0xF8, 0x00, 0x04, 0x00});
     FrameDifference difference = compare565(expected, greenStep);
@@ -107,6 +128,34 @@ TEST(Compare565, IgnoresBitsBelowTheDisplayPrecisionOnly) {
 
     Image redStep = picture(2, 1, {0xF0, 0xFC, 0xF8, 0x00, 0x00, 0x00});
     EXPECT_EQ(compare565(expected, redStep).pixels, 1);
+}
+
+TEST(FramePart, CropsAtAnOffsetAndScalesUpInWholeBlocks) {
+    Image image;
+    std::string error;
+    ASSERT_TRUE(readXwd(makeXwd(3, 2, 32, 12, false, kPixels), image, error)) << error;
+
+    const Image part = cropPart(image, 1, 1, 2, 1);
+    ASSERT_EQ(std::make_pair(part.width, part.height), std::make_pair(2, 1));
+    EXPECT_EQ(rgbAt(part, 0, 0), "d0e0f0");
+    EXPECT_EQ(rgbAt(part, 1, 0), "010203");
+
+    const Image large = scaleUp(image, 2);
+    ASSERT_EQ(std::make_pair(large.width, large.height), std::make_pair(6, 4));
+    const char *rows[4][6] = {{"102030", "102030", "405060", "405060", "708090", "708090"},
+                              {"102030", "102030", "405060", "405060", "708090", "708090"},
+                              {"a0b0c0", "a0b0c0", "d0e0f0", "d0e0f0", "010203", "010203"},
+                              {"a0b0c0", "a0b0c0", "d0e0f0", "d0e0f0", "010203", "010203"}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(rgbAt(large, x, y), rows[y][x]) << "pixel " << x << "," << y;
+    // The enlarged picture found again at an offset inside a larger one.
+    Image screen(8, 5, 3);
+    for (int y = 0; y < 4; ++y)
+        std::memcpy(&screen.pixels[(size_t(y + 1) * 8 + 2) * 3], &large.pixels[size_t(y) * 6 * 3], 6 * 3);
+    EXPECT_EQ(compare565(large, cropPart(screen, 2, 1, 6, 4)).pixels, 0);
+    EXPECT_EQ(compare565(large, cropPart(screen, 1, 1, 6, 4)).pixels, 12)
+        << "one column off: the first column of every block";
 }
 
 }  // namespace

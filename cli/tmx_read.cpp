@@ -287,6 +287,9 @@ private:
 
     static std::vector<uint32_t> base64Gids(const char *text, const std::string &compression, uint64_t count,
                                             const std::string &name) {
+        const bool compressed = compression == "zlib" || compression == "gzip";
+        if (!compressed && !compression.empty())
+            refuse(name + ": unknown compression \"" + compression + "\"; use zlib, gzip or none");
         std::vector<uint8_t> bytes;
         uint32_t bits = 0;
         int held = 0;
@@ -304,7 +307,7 @@ private:
         std::vector<uint8_t> raw;
         if (compression.empty()) {
             raw = std::move(bytes);
-        } else if (compression == "zlib" || compression == "gzip") {
+        } else {
             if (count * 4 > bytes.size() * kMaxInflation + 64)
                 refuse(name + ": " + std::to_string(bytes.size()) + " compressed bytes cannot hold " +
                        std::to_string(count) + " tiles");
@@ -321,8 +324,6 @@ private:
             inflateEnd(&z);
             if (status != Z_STREAM_END)
                 refuse(name + ": the " + compression + " data is damaged or holds more than its tiles");
-        } else {
-            refuse(name + ": unknown compression \"" + compression + "\"; use zlib, gzip or none");
         }
         if (raw.size() != count * 4)
             refuse(name + " holds " + std::to_string(raw.size() / 4) + " tiles, not " + std::to_string(count));

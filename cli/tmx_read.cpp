@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uintmax_t kMaxXmlBytes = uintmax_t(256) << 20;
-constexpr uint64_t kMaxTiles = uint64_t(1) << 28;  // 1 GiB of global ids
+constexpr uint64_t kMaxTiles = uint64_t(1) << 26;  // 8192 x 8192; about 17 bytes each while read
 constexpr uint32_t kFlipBits = 0xE0000000u;
 constexpr uint64_t kMaxInflation = 1100;  // zlib expands data at most about 1032 times
 // Tiled writes six significant digits: a point it rounded is still the

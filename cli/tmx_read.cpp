@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
 
@@ -207,21 +208,22 @@ private:
         }
     }
 
-    int32_t spriteOf(uint32_t gid, const std::string &who) const {
+    // who names the tile or object, for messages only.
+    int32_t spriteOf(uint32_t gid, const std::function<std::string()> &who) const {
         if (gid == 0)
-            refuse(who + " has no tile; every tile of a map names a sprite");
+            refuse(who() + " has no tile; every tile of a map names a sprite");
         if (gid & kFlipBits)
-            refuse(who + " is flipped or rotated; the viewer draws sprites as they are");
+            refuse(who() + " is flipped or rotated; the viewer draws sprites as they are");
         auto after = std::upper_bound(tilesets_.begin(), tilesets_.end(), gid,
                                       [](uint32_t g, const Tileset &t) { return g < t.firstGid; });
         if (after == tilesets_.begin())
-            refuse(who + ": its tile " + std::to_string(gid) + " comes from no tileset");
+            refuse(who() + ": its tile " + std::to_string(gid) + " comes from no tileset");
         const Tileset &t = *--after;
         if (gid - t.firstGid >= t.tileCount)
-            refuse(who + ": its tile " + std::to_string(gid) + " lies past the " + std::to_string(t.tileCount) +
+            refuse(who() + ": its tile " + std::to_string(gid) + " lies past the " + std::to_string(t.tileCount) +
                    " tiles of " + t.name);
         if (!t.named)
-            refuse(who + ": its tile comes from " + t.name + ", which is no sprite's tileset (it has no spriteId)");
+            refuse(who() + ": its tile comes from " + t.name + ", which is no sprite's tileset (it has no spriteId)");
         return t.spriteId;
     }
 
@@ -239,7 +241,7 @@ private:
         for (int64_t y = 0; y < height_; ++y)
             for (int64_t x = 0; x < width_; ++x) {
                 const size_t at = size_t(y * width_ + x);
-                const std::string who = "tile (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+                const auto who = [x, y] { return "tile (" + std::to_string(x) + ", " + std::to_string(y) + ")"; };
                 tiles[at] = {spriteOf(gids[size_t((height_ - 1 - y) * width_ + x)], who), uint8_t(attributes[at])};
             }
     }
@@ -263,14 +265,13 @@ private:
                                      name + ": a tile's gid")));
         } else if (encoding == "csv") {
             const std::string text = data.text().get();
-            for (size_t at = 0; text.find_first_not_of(" \t\r\n") != std::string::npos;) {
-                const size_t comma = text.find(',', at);
-                std::string field = text.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+            const bool blank = text.find_first_not_of(" \t\r\n") == std::string::npos;
+            for (size_t at = 0; !blank && at <= text.size();) {
+                const size_t comma = std::min(text.find(',', at), text.size());
+                std::string field = text.substr(at, comma - at);
                 field.erase(std::remove_if(field.begin(), field.end(), [](char c) { return std::isspace(uint8_t(c)); }),
                             field.end());
                 add(uint32_t(integer(field.c_str(), 0, UINT32_MAX, name + ": a tile")));
-                if (comma == std::string::npos)
-                    break;
                 at = comma + 1;
             }
         } else if (encoding == "base64") {
@@ -293,8 +294,8 @@ private:
         std::vector<uint8_t> bytes;
         uint32_t bits = 0;
         int held = 0;
+        const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
         for (const char *c = text; *c; ++c) {
-            const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
             if (std::isspace(uint8_t(*c)) || *c == '=')
                 continue;
             const char *digit = std::strchr(digits, *c);

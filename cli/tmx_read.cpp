@@ -290,7 +290,8 @@ private:
                                             const std::string &name) {
         const bool compressed = compression == "zlib" || compression == "gzip";
         if (!compressed && !compression.empty())
-            refuse(name + ": unknown compression \"" + compression + "\"; use zlib, gzip or none");
+            refuse(name + ": compression \"" + compression +
+                   "\" is not read; choose zlib, gzip or none as the map's tile layer format in Tiled");
         std::vector<uint8_t> bytes;
         uint32_t bits = 0;
         int held = 0;
@@ -343,8 +344,8 @@ private:
                 if (!node.attribute("gid"))
                     refuse(who + " is no tile object; objects are sprites' tiles");
                 Placed p{};
-                p.object.sprite =
-                    spriteOf(uint32_t(integer(node.attribute("gid").value(), 0, UINT32_MAX, who + ": its gid")), who);
+                const uint32_t gid = uint32_t(integer(node.attribute("gid").value(), 0, UINT32_MAX, who + ": its gid"));
+                p.object.sprite = spriteOf(gid, [&who] { return who; });
                 place(node, layer, who, p.object);
                 p.object.extentX = intProperty(node, "extentX", 1, who);
                 p.object.extentY = intProperty(node, "extentY", 1, who);

@@ -36,12 +36,20 @@ struct Refusal {
     throw Refusal{std::move(line)};
 }
 
+// A value from the file as a message shows it: on one line, and short.
+std::string brief(const char *text) {
+    std::string said(text, strnlen(text, 80));
+    std::replace_if(
+        said.begin(), said.end(), [](char c) { return uint8_t(c) < 0x20; }, '?');
+    return said + (text[said.size()] ? "..." : "");
+}
+
 int64_t integer(const char *text, int64_t low, int64_t high, const std::string &what) {
     errno = 0;
     char *end = nullptr;
     const long long value = std::strtoll(text, &end, 10);
     if (!*text || *end || errno || value < low || value > high)
-        refuse(what + " is \"" + text + "\", not a whole number from " + std::to_string(low) + " to " +
+        refuse(what + " is \"" + brief(text) + "\", not a whole number from " + std::to_string(low) + " to " +
                std::to_string(high));
     return value;
 }
@@ -50,7 +58,7 @@ double number(const char *text, const std::string &what) {
     char *end = nullptr;
     const double value = std::strtod(text, &end);
     if (!*text || *end || !std::isfinite(value))
-        refuse(what + " is \"" + text + "\", not a number");
+        refuse(what + " is \"" + brief(text) + "\", not a number");
     return value;
 }
 
@@ -119,8 +127,8 @@ public:
         if (std::strcmp(root.attribute("orientation").value(), "isometric") != 0 ||
             root.attribute("tilewidth").as_int() != kTmxTileWidth ||
             root.attribute("tileheight").as_int() != kTmxTileHeight)
-            refuse(std::string("a map of ") + root.attribute("orientation").value() + " orientation with " +
-                   root.attribute("tilewidth").value() + " x " + root.attribute("tileheight").value() +
+            refuse("a map of " + brief(root.attribute("orientation").value()) + " orientation with " +
+                   brief(root.attribute("tilewidth").value()) + " x " + brief(root.attribute("tileheight").value()) +
                    " tiles; maps are isometric with 40 x 20 tiles");
         if (root.attribute("infinite").as_int() != 0)
             refuse("an infinite map; maps have a fixed size (Map > Map Properties > Infinite off)");
@@ -161,18 +169,18 @@ private:
             uint32_t(integer(ref.attribute("firstgid").value(), 1, ~kFlipBits, "a tileset's firstgid"));
         const char *source = ref.attribute("source").value();
         if (!*source) {
-            tilesets_.push_back(describe(ref, firstGid, dir_, "tileset " + std::string(ref.attribute("name").value())));
+            tilesets_.push_back(describe(ref, firstGid, dir_, "tileset " + brief(ref.attribute("name").value())));
             return;
         }
         const fs::path file = (dir_ / source).lexically_normal();
         auto known = sources_.find(file.string());
         if (known == sources_.end()) {
             pugi::xml_document doc;
-            loadXml(doc, file, source);
+            loadXml(doc, file, brief(source));
             const pugi::xml_node set = doc.child("tileset");
             if (!set)
-                refuse(std::string(source) + ": holds no <tileset>");
-            known = sources_.emplace(file.string(), describe(set, 0, file.parent_path(), source)).first;
+                refuse(brief(source) + ": holds no <tileset>");
+            known = sources_.emplace(file.string(), describe(set, 0, file.parent_path(), brief(source))).first;
         }
         Tileset t = known->second;
         t.firstGid = firstGid;
@@ -185,7 +193,7 @@ private:
             const char *source = image.attribute("source").value();
             std::error_code failure;
             if (image && !fs::is_regular_file(base / source, failure))
-                refuse(shown + ": picture " + source + ": cannot open: no such file");
+                refuse(shown + ": picture " + brief(source) + ": cannot open: no such file");
         };
         checkPicture(set.child("image"));
         for (const pugi::xml_node tile : set.children("tile"))
@@ -228,7 +236,7 @@ private:
     }
 
     void readTiles(pugi::xml_node layer, uint64_t count, std::vector<MapTile> &tiles) const {
-        const std::string name = std::string("tile layer \"") + layer.attribute("name").value() + "\"";
+        const std::string name = "tile layer \"" + brief(layer.attribute("name").value()) + "\"";
         if (layer.attribute("width").as_llong() != width_ || layer.attribute("height").as_llong() != height_)
             refuse(name + " is not the map's size");
         const std::vector<uint32_t> gids = layerGids(layer.child("data"), count, name);
@@ -251,8 +259,8 @@ private:
             refuse(name + " has no <data>");
         if (data.child("chunk"))
             refuse(name + " is in chunks, as infinite maps are; maps have a fixed size");
-        const std::string encoding = data.attribute("encoding").value(),
-                          compression = data.attribute("compression").value();
+        const std::string encoding = brief(data.attribute("encoding").value()),
+                          compression = brief(data.attribute("compression").value());
         std::vector<uint32_t> gids;
         const auto add = [&](uint32_t gid) {
             if (gids.size() == count)
@@ -340,7 +348,7 @@ private:
         std::vector<Placed> placed;
         for (const ObjectLayer &layer : objectLayers_)
             for (const pugi::xml_node node : layer.node.children("object")) {
-                const std::string who = std::string("object ") + node.attribute("id").value();
+                const std::string who = "object " + brief(node.attribute("id").value());
                 if (!node.attribute("gid"))
                     refuse(who + " is no tile object; objects are sprites' tiles");
                 Placed p{};

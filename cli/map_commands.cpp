@@ -1,17 +1,21 @@
 #include "cli/map_commands.h"
 
 #include "cli/command.h"
+#include "cli/map_file.h"
 #include "cli/map_render.h"
 #include "cli/map_walk.h"
 #include "cli/sprite_files.h"
+#include "cli/tmx_map.h"
 #include "client/map/map.h"
 #include "client/shell/globals.h"
+#include "common/replace_file.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -21,7 +25,7 @@ namespace {
 using OrderedJson = nlohmann::ordered_json;
 
 struct Options {
-    std::string map, library, out, center;
+    std::string map, library, out, center, tmx;
     bool json = false;
     bool whole = false;
     int scale = 1;
@@ -158,6 +162,36 @@ int renderCommand(const Options &o) {
     return 0;
 }
 
+int toTmxCommand(const Options &o) {
+    MapFile map;
+    int64_t bytesAfter = 0;
+    std::string error;
+    if (!readMapFile(o.map, map, bytesAfter, error))
+        return reportFailure(error);
+    SpriteLibraryRecord library{};
+    if (!loadLibraryFile(o.library, library, error))
+        return reportFailure(error);
+    NewDirectory out(o.out);
+    if (!out.create(error) || !writeTmx(map, library, std::filesystem::path(o.map).stem().string(), out, error) ||
+        !out.commit(error))
+        return reportFailure(error);
+    if (bytesAfter > 0)
+        std::cerr << "vornak: warning: " << o.map << ": " << counted(bytesAfter, "byte")
+                  << " after the last tile; the TMX leaves them out\n";
+    return 0;
+}
+
+int fromTmxCommand(const Options &o) {
+    MapFile map;
+    std::string error;
+    if (!readTmx(o.tmx, map, error))
+        return reportFailure(error);
+    const std::vector<uint8_t> bytes = encodeMapFile(map);
+    if (!replaceFile(o.out, bytes.data(), bytes.size(), error))
+        return reportFailure(error);
+    return 0;
+}
+
 // "X,Y": two whole numbers that fit 32 bits.
 std::string checkCentre(const std::string &text) {
     long long x = 0, y = 0;
@@ -172,7 +206,7 @@ std::string checkCentre(const std::string &text) {
 
 void addMapCommands(CLI::App &app, int &status) {
     auto o = std::make_shared<Options>();
-    CLI::App *map = app.add_subcommand("map", "Describe a map file, or draw it as the viewer does");
+    CLI::App *map = app.add_subcommand("map", "Describe a map file, draw it as the viewer does, or edit it in Tiled");
     map->require_subcommand(1);
 
     CLI::App *info = map->add_subcommand(
@@ -197,4 +231,17 @@ void addMapCommands(CLI::App &app, int &status) {
             o->center = "0,0";
         status = renderCommand(*o);
     });
+
+    CLI::App *toTmx = map->add_subcommand(
+        "to-tmx", "Write the map as a Tiled map: OUTDIR/<map name>.tmx, one tileset per sprite, their pictures");
+    toTmx->add_option("MAP", o->map, "Map file")->required();
+    toTmx->add_option("LIBRARY", o->library, "Sprite library file")->required();
+    toTmx->add_option("OUTDIR", o->out, "New folder for the Tiled files; must not exist or be empty")->required();
+    toTmx->callback([&status, o] { status = toTmxCommand(*o); });
+
+    CLI::App *fromTmx =
+        map->add_subcommand("from-tmx", "Write a Tiled map made by to-tmx, edited or not, as a map file");
+    fromTmx->add_option("TMX", o->tmx, "Tiled map (.tmx) with its tilesets beside it")->required();
+    fromTmx->add_option("OUT", o->out, "Map file to write, replaced whole")->required();
+    fromTmx->callback([&status, o] { status = fromTmxCommand(*o); });
 }

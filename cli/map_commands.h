@@ -1,4 +1,4 @@
-// The map commands: map info and map render.
+// The map commands: map info, render, to-tmx and from-tmx.
 #ifndef CLI_MAP_COMMANDS_H
 #define CLI_MAP_COMMANDS_H
 

@@ -1,0 +1,171 @@
+#include "tests/cli/tmx_support.h"
+
+#include "vornak/vornak.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+std::string readText(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A frame whose pixels differ along both axes, with transparent holes.
+void addFrame16(SampleSprite &s, uint16_t width, uint16_t height, uint16_t originX, uint16_t originY, uint16_t offsetX,
+                uint16_t offsetY, uint8_t hue) {
+    s.bitsPerPixel = 16;
+    s.frameTags.push_back(0);
+    s.width.push_back(width), s.height.push_back(height);
+    s.originX.push_back(originX), s.originY.push_back(originY);
+    s.offsetX.push_back(offsetX), s.offsetY.push_back(offsetY);
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool hole = (x + 2 * y) % 7 == 0;
+            pixels.push_back(hole ? 0 : uint8_t(x * 8 + hue));
+            pixels.push_back(hole ? 0 : uint8_t((y * 4 + 2) & 0xFE));  // no spare bits
+        }
+    s.pixelSize.push_back(int32_t(pixels.size()));
+    s.pixels.push_back(std::move(pixels));
+}
+
+void deflateInto(const std::vector<uint8_t> &raw, int windowBits, std::vector<uint8_t> &out) {
+    z_stream z{};
+    ASSERT_EQ(deflateInit2(&z, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    out.resize(deflateBound(&z, uLong(raw.size())) + 32);
+    z.next_in = const_cast<uint8_t *>(raw.data());
+    z.avail_in = uInt(raw.size());
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+}
+
+std::string base64(const std::vector<uint8_t> &bytes) {
+    const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const uint32_t n = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                           (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+        text += digits[n >> 18];
+        text += digits[(n >> 12) & 63];
+        text += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
+        text += i + 2 < bytes.size() ? digits[n & 63] : '=';
+    }
+    return text;
+}
+
+}  // namespace
+
+Result run(const std::string &command) {
+    static const TempDir scratch;
+    const std::string out = scratch.file("stdout"), err = scratch.file("stderr");
+    const int raw = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
+}
+
+Result vornak(const std::string &arguments) {
+    return run(std::string("'") + VORNAK_PROGRAM + "' " + arguments);
+}
+
+SampleLibrary testLibrary() {
+    SampleLibrary library;
+    library.names = {"diamond", "tall", "glass", "post", "tall again", "empty"};
+    library.spriteIds = {kDiamond, kTall, kGlass, kPost, kTall, kEmpty};
+    library.sprites.resize(6);
+    addFrame16(library.sprites[0], 40, 20, 0, 0, 0, 0, 1);
+    addFrame16(library.sprites[0], 4, 4, 0, 0, 0, 0, 9);  // a second frame, never drawn
+
+    SampleSprite &tall = library.sprites[1];  // 24 bits: blue, green, red
+    tall.bitsPerPixel = 24;
+    tall.frameTags = {0}, tall.width = {30}, tall.height = {50}, tall.originX = {5}, tall.originY = {30};
+    tall.offsetX = {2}, tall.offsetY = {1};
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const bool hole = (3 * x + y) % 11 == 0, dark = (x == 7 && y == 9) || (x == 20 && y == 40);
+            const uint8_t blue = uint8_t(x * 8 + 4), green = uint8_t(y * 5), red = uint8_t(200 - y);
+            pixels.insert(pixels.end(), {hole   ? uint8_t(0)
+                                         : dark ? uint8_t(3)
+                                                : blue,
+                                         hole   ? uint8_t(0)
+                                         : dark ? uint8_t(2)
+                                                : green,
+                                         hole   ? uint8_t(0)
+                                         : dark ? uint8_t(1)
+                                                : red});
+        }
+    tall.pixelSize = {int32_t(pixels.size())};
+    tall.pixels = {pixels};
+
+    addFrame16(library.sprites[2], 20, 20, 10, 15, 0, 0, 3);
+    library.sprites[2].hasOptionalBlock = 1;  // translucent
+    addFrame16(library.sprites[3], 15, 40, 7, 38, 3, 0, 5);
+    addFrame16(library.sprites[4], 12, 12, 0, 0, 0, 0, 7);
+    return library;
+}
+
+void saveLibrary(SampleLibrary library, const std::string &path) {
+    const SpriteLibraryRecord record = library.record();
+    ASSERT_TRUE(SaveSpriteLibrary(&record, path.c_str())) << path;
+}
+
+world::WorldMap testMap() {
+    world::WorldMap map{-123456789, 6, 5, {}, {}};
+    const int32_t ids[] = {kDiamond, kDiamond, kTall, kDiamond, kAbsent, kEmpty, kDiamond, kTall};
+    for (int32_t i = 0; i < 30; ++i)
+        map.tiles.push_back({ids[(i * 5 + i / 6) % 8], uint8_t(i * 37)});
+    map.objects = {
+        {kPost, 2, 1, 1, 1, 0}, {kGlass, 4, 3, 1, 1, 0},  {kPost, 0, 4, 2, 1, 1},  {kPost, 5, 0, -1, 3, -2},
+        {kTall, 3, 3, 1, 1, 0}, {kAbsent, 1, 1, 1, 1, 0}, {kEmpty, 2, 2, 1, 1, 0}, {kPost, -3, 2, 1, 1, 0},
+        {kPost, 2, 1, 1, 1, 0}, {kGlass, 1, 4, 0, 0, 0},  {kPost, 7, 6, 1, 2, 1},  {kDiamond, 3, -1, 1, 1, 0},
+    };
+    return map;
+}
+
+std::string reencoded(const std::string &tmx, const std::string &encoding) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_string(tmx.c_str()));
+    pugi::xml_node data = doc.child("map").child("layer").child("data");
+    std::vector<uint32_t> gids;
+    std::istringstream csv(data.text().get());
+    for (std::string field; std::getline(csv, field, ',');)
+        gids.push_back(uint32_t(std::stoul(field)));
+    std::vector<uint8_t> raw;
+    for (uint32_t gid : gids)
+        raw.insert(raw.end(), {uint8_t(gid), uint8_t(gid >> 8), uint8_t(gid >> 16), uint8_t(gid >> 24)});
+
+    data.remove_attributes();
+    data.remove_children();
+    if (encoding == "xml") {
+        for (uint32_t gid : gids)
+            data.append_child("tile").append_attribute("gid") = gid;
+    } else if (encoding == "csv") {
+        data.append_attribute("encoding") = "csv";
+        std::string text;
+        for (size_t i = 0; i < gids.size(); ++i)
+            text += (i ? "," : "") + std::to_string(gids[i]);
+        data.text() = text.c_str();
+    } else {
+        data.append_attribute("encoding") = "base64";
+        std::vector<uint8_t> packed = raw;
+        if (encoding != "base64") {
+            const bool gzip = encoding == "base64 gzip";
+            data.append_attribute("compression") = gzip ? "gzip" : "zlib";
+            deflateInto(raw, gzip ? 15 + 16 : 15, packed);
+        }
+        data.text() = ("\n   " + base64(packed) + "\n  ").c_str();
+    }
+    std::ostringstream out;
+    doc.save(out, " ");
+    return out.str();
+}

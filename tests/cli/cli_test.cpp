@@ -3,42 +3,14 @@
 // module's verdict at every truncation point, and outputs that are whole or
 // absent.
 #include "common/png_image.h"
-#include "tests/vornak/support/sample_records.h"
+#include "tests/cli/run_vornak.h"
 #include "vornak/vornak.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sys/wait.h>
-
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string readText(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs the program with arguments given as shell words (the test's paths
-// hold no quotes).
-Result vornak(const std::string &arguments) {
-    static const TempDir scratch;
-    const std::string out = scratch.file("stdout"), err = scratch.file("stderr");
-    const int raw =
-        std::system((std::string("'") + VORNAK_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
-}
-
-std::string quoted(const fs::path &path) {
-    return "'" + path.string() + "'";
-}
 
 size_t lineCount(const std::string &text) {
     return size_t(std::count(text.begin(), text.end(), '\n'));

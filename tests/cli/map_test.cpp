@@ -3,7 +3,7 @@
 // pictures cropped against client frames, sprites that reach out of their
 // cells, the size limit, and maps that announce more than they hold.
 #include "common/png_image.h"
-#include "tests/vornak/support/sample_records.h"
+#include "tests/cli/run_vornak.h"
 #include "tools/world_layout.h"
 #include "tools/world_map.h"
 #include "vornak/vornak.h"
@@ -22,26 +22,6 @@ namespace fs = std::filesystem;
 const fs::path kBin = fs::path(VORNAK_PROGRAM).parent_path();
 const std::string kSampleLibrary = (kBin / "sprites/test.lspr").string();
 const std::string kSampleMap = (kBin / "maps/test.map").string();
-
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string readText(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs the program with arguments given as shell words (the test's paths
-// hold no quotes).
-Result vornak(const std::string &arguments) {
-    static const TempDir scratch;
-    const std::string out = scratch.file("stdout"), err = scratch.file("stderr");
-    const int raw =
-        std::system((std::string("'") + VORNAK_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readText(out), readText(err)};
-}
 
 Image readPicture(const std::string &path) {
     Image image;
@@ -120,25 +100,6 @@ fs::path clientWorld(const TempDir &dir, const std::string &library, const std::
     return world;
 }
 
-// A frame whose pixels differ along both axes, with transparent holes: a
-// swap, a flip or a shift shows.
-void addFrame(SampleSprite &s, uint16_t width, uint16_t height, uint16_t originX, uint16_t originY, uint16_t offsetX,
-              uint16_t offsetY, uint8_t hue) {
-    s.frameTags.push_back(0);
-    s.width.push_back(width), s.height.push_back(height);
-    s.originX.push_back(originX), s.originY.push_back(originY);
-    s.offsetX.push_back(offsetX), s.offsetY.push_back(offsetY);
-    std::vector<uint8_t> pixels;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const bool hole = (x + 2 * y) % 7 == 0;
-            pixels.push_back(hole ? 0 : uint8_t(x * 8 + hue));
-            pixels.push_back(hole ? 0 : uint8_t(y * 4 + 2));
-        }
-    s.pixelSize.push_back(int32_t(pixels.size()));
-    s.pixels.push_back(std::move(pixels));
-}
-
 void writeMap(const std::string &path, const world::WorldMap &map) {
     writeFileBytes(path, world::encodeMap(map));
 }
@@ -200,9 +161,9 @@ TEST(MapRender, SpritesThatReachOutOfTheirCellsSetThePicturesBounds) {
     library.names = {"tile", "tall", "glass"};
     library.spriteIds = {1, 2, 3};
     library.sprites.resize(3);
-    addFrame(library.sprites[0], 50, 30, 5, 10, 0, 0, 1);  // 5 left of and 10 above its cell
-    addFrame(library.sprites[1], 10, 60, 5, 55, 0, 0, 3);  // stands 55 above its tile's middle
-    addFrame(library.sprites[2], 20, 20, 0, 0, 3, 4, 5);   // a 50% mix, 3 right and 4 below the middle
+    addFrame16(library.sprites[0], 50, 30, 5, 10, 0, 0, 1);  // 5 left of and 10 above its cell
+    addFrame16(library.sprites[1], 10, 60, 5, 55, 0, 0, 3);  // stands 55 above its tile's middle
+    addFrame16(library.sprites[2], 20, 20, 0, 0, 3, 4, 5);   // a 50% mix, 3 right and 4 below the middle
     library.sprites[2].hasOptionalBlock = 1;
     const SpriteLibraryRecord record = library.record();
     ASSERT_TRUE(SaveSpriteLibrary(&record, dir.file("reach.lspr").c_str()));

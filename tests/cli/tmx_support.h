@@ -1,26 +1,14 @@
-// What the TMX tests share: running the built program, a small world of
-// sprites that exercises every placement and pixel rule of the Tiled export,
-// maps over it, and rewriting a TMX's tile data in each encoding Tiled
-// writes.
+// What the TMX tests share: a small world of sprites that exercises every
+// placement and pixel rule of the Tiled export, maps over it, and rewriting a
+// TMX's tile data in each encoding Tiled writes.
 #ifndef TESTS_CLI_TMX_SUPPORT_H
 #define TESTS_CLI_TMX_SUPPORT_H
 
-#include "tests/vornak/support/sample_records.h"
+#include "tests/cli/run_vornak.h"
 #include "tools/world_map.h"
 
 #include <string>
 #include <vector>
-
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs the vornak program with arguments given as shell words (the tests'
-// paths hold no quotes).
-Result vornak(const std::string &arguments);
-// Runs any command line the same way.
-Result run(const std::string &command);
 
 // Identifiers of the test world's sprites.
 enum TestSprite : int32_t {

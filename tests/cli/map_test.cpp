@@ -19,10 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kBin = fs::path(VORNAK_PROGRAM).parent_path();
-const std::string kSampleLibrary = (kBin / "sprites/test.lspr").string();
-const std::string kSampleMap = (kBin / "maps/test.map").string();
-
 Image readPicture(const std::string &path) {
     Image image;
     std::string error;

@@ -21,6 +21,11 @@ Result run(const std::string &command);
 // paths hold no quotes).
 Result vornak(const std::string &arguments);
 
+// The sample world beside the program.
+inline const std::filesystem::path kBin = std::filesystem::path(VORNAK_PROGRAM).parent_path();
+inline const std::string kSampleLibrary = (kBin / "sprites/test.lspr").string();
+inline const std::string kSampleMap = (kBin / "maps/test.map").string();
+
 // A path as one shell word.
 std::string quoted(const std::filesystem::path &path);
 std::string readText(const std::filesystem::path &path);

@@ -16,15 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kBin = fs::path(VORNAK_PROGRAM).parent_path();
-const std::string kSampleLibrary = (kBin / "sprites/test.lspr").string();
-const std::string kSampleMap = (kBin / "maps/test.map").string();
-
-std::string readText(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void writeText(const fs::path &path, const std::string &text) {
     std::ofstream(path, std::ios::binary) << text;
 }

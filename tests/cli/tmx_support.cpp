@@ -1,7 +1,5 @@
 #include "tests/cli/tmx_support.h"
 
-#include "vornak/vornak.h"
-
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 #include <zlib.h>
@@ -75,11 +73,6 @@ SampleLibrary testLibrary() {
     addFrame16(library.sprites[3], 15, 40, 7, 38, 3, 0, 5);
     addFrame16(library.sprites[4], 12, 12, 0, 0, 0, 0, 7);
     return library;
-}
-
-void saveLibrary(SampleLibrary library, const std::string &path) {
-    const SpriteLibraryRecord record = library.record();
-    ASSERT_TRUE(SaveSpriteLibrary(&record, path.c_str())) << path;
 }
 
 world::WorldMap testMap() {

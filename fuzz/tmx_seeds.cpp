@@ -1,8 +1,7 @@
 // Seeds for fuzz_read_tmx: small maps in each tile encoding, with objects,
 // properties and layer offsets, over the tilesets the fuzz target writes.
+#include "tests/cli/tmx_encoding.h"
 #include "tools/command_line/command_line.h"
-
-#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,32 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::string base64(const std::vector<uint8_t> &bytes) {
-    const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        const uint32_t n = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
-                           (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-        text += {digits[n >> 18], digits[(n >> 12) & 63], i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=',
-                 i + 2 < bytes.size() ? digits[n & 63] : '='};
-    }
-    return text;
-}
-
-std::vector<uint8_t> deflated(const std::vector<uint8_t> &raw, int windowBits) {
-    z_stream z{};
-    std::vector<uint8_t> out(raw.size() + 64);
-    deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = const_cast<uint8_t *>(raw.data());
-    z.avail_in = uInt(raw.size());
-    z.next_out = out.data();
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 std::string map(const std::string &data, const std::string &properties) {
     return R"(<?xml version="1.0" encoding="UTF-8"?>

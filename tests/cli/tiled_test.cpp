@@ -3,7 +3,6 @@
 // picture, and maps that Tiled rewrote (TMX to TMX, and through JSON) in
 // each tile encoding coming back byte for byte. Exits 77 (skipped) where
 // Tiled is not installed.
-#include "common/png_image.h"
 #include "tests/cli/tmx_support.h"
 #include "vornak/vornak.h"
 
@@ -12,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
@@ -80,7 +78,7 @@ Comparison compare(const Image &raster, int32_t mapHeight, const Image &whole, c
 
 TEST(Tiled, TmxrasterizerDrawsTheExportedMapAsTheViewerDoes) {
     TempDir dir;
-    saveLibrary(testLibrary(), dir.file("test.lspr"));
+    ASSERT_TRUE(saveLibrary(testLibrary(), dir.file("test.lspr")));
     writeFileBytes(dir.file("small.map"), world::encodeMap(testMap()));
     struct Case {
         std::string map, library;
@@ -106,11 +104,10 @@ TEST(Tiled, TmxrasterizerDrawsTheExportedMapAsTheViewerDoes) {
                       .status,
                   0);
 
-        Image tiledPicture, wholePicture, keyedPicture;
-        std::string error;
-        ASSERT_TRUE(readPng(dir.file(name + "-tiled.png"), 4, tiledPicture, error)) << error;
-        ASSERT_TRUE(readPng(dir.file(name + ".png"), 3, wholePicture, error)) << error;
-        ASSERT_TRUE(readPng(dir.file(name + "-keyed.png"), 3, keyedPicture, error)) << error;
+        const Image tiledPicture = readPicture(dir.file(name + "-tiled.png"), 4),
+                    wholePicture = readPicture(dir.file(name + ".png"), 3),
+                    keyedPicture = readPicture(dir.file(name + "-keyed.png"), 3);
+        ASSERT_FALSE(HasFailure()) << name;
         const Comparison result =
             compare(tiledPicture, c.height, wholePicture, keyedPicture, nlohmann::json::parse(whole.out));
         EXPECT_EQ(result.firstDifference, "") << name;
@@ -121,7 +118,7 @@ TEST(Tiled, TmxrasterizerDrawsTheExportedMapAsTheViewerDoes) {
 
 TEST(Tiled, MapsTiledRewroteComeBackByteForByte) {
     TempDir dir;
-    saveLibrary(testLibrary(), dir.file("test.lspr"));
+    ASSERT_TRUE(saveLibrary(testLibrary(), dir.file("test.lspr")));
     world::WorldMap far = testMap();
     far.objects.push_back({kPost, INT32_MAX, INT32_MIN, -5, 7, INT32_MIN});
     far.objects.push_back({kAbsent, -1234567, 7654321, 0, 0, 1});
@@ -144,7 +141,7 @@ TEST(Tiled, MapsTiledRewroteComeBackByteForByte) {
         ASSERT_EQ(vornak("map to-tmx " + dir.file(c.name + ".map") + " " + c.library + " " + out).status, 0);
         const std::string tmx = readText(out + c.name + ".tmx");
         for (const char *encoding : {"csv", "base64", "base64 zlib", "base64 gzip"}) {
-            std::ofstream(out + "encoded.tmx", std::ios::binary) << reencoded(tmx, encoding);
+            writeText(out + "encoded.tmx", reencoded(tmx, encoding));
             // Straight to TMX, and through JSON.
             for (const auto &[from, to] : {std::pair<std::string, std::string>{"encoded.tmx", "direct.tmx"},
                                            {"encoded.tmx", "rewritten.json"},

@@ -1,44 +1,10 @@
 #include "tests/cli/tmx_support.h"
-
-#include "vornak/vornak.h"
+#include "tests/cli/tmx_encoding.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-#include <zlib.h>
 
-#include <fstream>
 #include <sstream>
-
-namespace {
-
-void deflateInto(const std::vector<uint8_t> &raw, int windowBits, std::vector<uint8_t> &out) {
-    z_stream z{};
-    ASSERT_EQ(deflateInit2(&z, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    out.resize(deflateBound(&z, uLong(raw.size())) + 32);
-    z.next_in = const_cast<uint8_t *>(raw.data());
-    z.avail_in = uInt(raw.size());
-    z.next_out = out.data();
-    z.avail_out = uInt(out.size());
-    ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-}
-
-std::string base64(const std::vector<uint8_t> &bytes) {
-    const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        const uint32_t n = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
-                           (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-        text += digits[n >> 18];
-        text += digits[(n >> 12) & 63];
-        text += i + 1 < bytes.size() ? digits[(n >> 6) & 63] : '=';
-        text += i + 2 < bytes.size() ? digits[n & 63] : '=';
-    }
-    return text;
-}
-
-}  // namespace
 
 SampleLibrary testLibrary() {
     SampleLibrary library;
@@ -75,11 +41,6 @@ SampleLibrary testLibrary() {
     addFrame16(library.sprites[3], 15, 40, 7, 38, 3, 0, 5);
     addFrame16(library.sprites[4], 12, 12, 0, 0, 0, 0, 7);
     return library;
-}
-
-void saveLibrary(SampleLibrary library, const std::string &path) {
-    const SpriteLibraryRecord record = library.record();
-    ASSERT_TRUE(SaveSpriteLibrary(&record, path.c_str())) << path;
 }
 
 world::WorldMap testMap() {
@@ -124,7 +85,7 @@ std::string reencoded(const std::string &tmx, const std::string &encoding) {
         if (encoding != "base64") {
             const bool gzip = encoding == "base64 gzip";
             data.append_attribute("compression") = gzip ? "gzip" : "zlib";
-            deflateInto(raw, gzip ? 15 + 16 : 15, packed);
+            packed = deflated(raw, gzip ? 15 + 16 : 15);
         }
         data.text() = ("\n   " + base64(packed) + "\n  ").c_str();
     }

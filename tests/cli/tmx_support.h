@@ -23,7 +23,6 @@ enum TestSprite : int32_t {
 // The test world's library: the sprites above, with a second sprite of
 // identifier kTall after the first (never drawn) and kEmpty without frames.
 SampleLibrary testLibrary();
-void saveLibrary(SampleLibrary library, const std::string &path);
 
 // A 6 x 5 map over the test library: every identifier, attribute bytes,
 // objects on and off the map, negative extents and elevations.

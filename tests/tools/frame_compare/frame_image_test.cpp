@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -54,24 +56,26 @@ std::string rgbAt(const Image &image, int x, int y) {
 
 // 3 x 2, every pixel different, so a swap of channels, rows or columns shows.
 const std::vector<uint32_t> kPixels = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0x010203};
+const char *const kRgb[6] = {"102030", "405060", "708090", "a0b0c0", "d0e0f0", "010203"};
 
-void expectPixels(const Image &image) {
-    ASSERT_EQ(image.width, 3);
-    ASSERT_EQ(image.height, 2);
-    const char *expected[6] = {"102030", "405060", "708090", "a0b0c0", "d0e0f0", "010203"};
+// A 3 x 2 picture's pixels, row after row.
+void expectPixels(const Image &image, const char *const (&expected)[6]) {
+    ASSERT_EQ(std::make_pair(image.width, image.height), std::make_pair(3, 2));
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(rgbAt(image, i % 3, i / 3), expected[i]) << "pixel " << i % 3 << "," << i / 3;
 }
 
 TEST(ReadXwd, ReadsBothByteOrdersAndPaddedRows) {
-    Image image;
-    std::string error;
-    ASSERT_TRUE(readXwd(makeXwd(3, 2, 32, 16, false, kPixels, 2), image, error)) << error;
-    expectPixels(image);
-    ASSERT_TRUE(readXwd(makeXwd(3, 2, 32, 12, true, kPixels), image, error)) << error;
-    expectPixels(image);
-    ASSERT_TRUE(readXwd(makeXwd(3, 2, 24, 12, false, kPixels), image, error)) << error;
-    expectPixels(image);
+    for (const auto &[bitsPerPixel, bytesPerLine, msbFirst, colours] :
+         {std::tuple{32u, 16u, false, 2u}, {32u, 12u, true, 0u}, {24u, 12u, false, 0u}}) {
+        SCOPED_TRACE(std::to_string(bitsPerPixel) + " bits, " + std::to_string(bytesPerLine) + " bytes a row" +
+                     (msbFirst ? ", most significant byte first" : ""));
+        Image image;
+        std::string error;
+        ASSERT_TRUE(readXwd(makeXwd(3, 2, bitsPerPixel, bytesPerLine, msbFirst, kPixels, colours), image, error))
+            << error;
+        expectPixels(image, kRgb);
+    }
 }
 
 TEST(ReadXwd, DirectColorGoesThroughTheColourEntries) {
@@ -89,9 +93,7 @@ TEST(ReadXwd, DirectColorGoesThroughTheColourEntries) {
     Image image;
     std::string error;
     ASSERT_TRUE(readXwd(file, image, error)) << error;
-    const char *expected[6] = {"efdfcf", "bfaf9f", "8f7f6f", "5f4f3f", "2f1f0f", "fefdfc"};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(rgbAt(image, i % 3, i / 3), expected[i]) << "pixel " << i % 3 << "," << i / 3;
+    expectPixels(image, {"efdfcf", "bfaf9f", "8f7f6f", "5f4f3f", "2f1f0f", "fefdfc"});
 }
 
 TEST(ReadXwd, RefusesDamagedFiles) {
@@ -140,15 +142,11 @@ TEST(FramePart, CropsAtAnOffsetAndScalesUpInWholeBlocks) {
     EXPECT_EQ(rgbAt(part, 0, 0), "d0e0f0");
     EXPECT_EQ(rgbAt(part, 1, 0), "010203");
 
-    const Image large = scaleUp(image, 2);
+    const Image large = scaleUp(image, 2);  // each pixel a 2 x 2 block
     ASSERT_EQ(std::make_pair(large.width, large.height), std::make_pair(6, 4));
-    const char *rows[4][6] = {{"102030", "102030", "405060", "405060", "708090", "708090"},
-                              {"102030", "102030", "405060", "405060", "708090", "708090"},
-                              {"a0b0c0", "a0b0c0", "d0e0f0", "d0e0f0", "010203", "010203"},
-                              {"a0b0c0", "a0b0c0", "d0e0f0", "d0e0f0", "010203", "010203"}};
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(rgbAt(large, x, y), rows[y][x]) << "pixel " << x << "," << y;
+            EXPECT_EQ(rgbAt(large, x, y), kRgb[y / 2 * 3 + x / 2]) << "pixel " << x << "," << y;
     // The enlarged picture found again at an offset inside a larger one.
     Image screen(8, 5, 3);
     for (int y = 0; y < 4; ++y)

@@ -17,26 +17,15 @@ SpriteRecord SampleSprite::record() {
         for (std::vector<uint8_t> &block : *blocks[k])
             blockPointers[k].push_back(block.empty() ? nullptr : block.data());
     }
-    return {tag,
-            uint16_t(n),
-            auxWord,
-            bitsPerPixel,
-            hasOptionalBlock,
-            frameTags.data(),
-            width.data(),
-            height.data(),
-            originX.data(),
-            originY.data(),
-            offsetX.data(),
-            offsetY.data(),
-            spare1.data(),
-            spare2.data(),
-            extraSize.data(),
-            blockPointers[0].data(),
-            pixelSize.data(),
-            blockPointers[1].data(),
-            optionalSize.data(),
-            blockPointers[2].data()};
+    SpriteRecord r{};
+    r.tag = tag, r.frameCount = uint16_t(n), r.auxWord = auxWord, r.bitsPerPixel = bitsPerPixel;
+    r.hasOptionalBlock = hasOptionalBlock, r.frameTags = frameTags.data();
+    r.width = width.data(), r.height = height.data(), r.originX = originX.data(), r.originY = originY.data();
+    r.offsetX = offsetX.data(), r.offsetY = offsetY.data(), r.spare1 = spare1.data(), r.spare2 = spare2.data();
+    r.extraSize = extraSize.data(), r.pixelSize = pixelSize.data(), r.optionalSize = optionalSize.data();
+    r.extraData = blockPointers[0].data(), r.pixelData = blockPointers[1].data();
+    r.optionalData = blockPointers[2].data();
+    return r;
 }
 
 SpriteLibraryRecord SampleLibrary::record() {

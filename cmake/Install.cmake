@@ -3,7 +3,9 @@
 #
 #   bin/          client and vornak; on Windows also Vornak.dll
 #   lib/          libVornak.so.1.0.0 with its links libVornak.so.1 and
-#                 libVornak.so; on Windows the import library libVornak.dll.a
+#                 libVornak.so; libstandin_sdl.so, the client's SDL2 window,
+#                 loaded only when it shows one; on Windows the import
+#                 library libVornak.dll.a
 #   lib/cmake/Vornak/     find_package(Vornak 1.0 CONFIG) gives Vornak::Vornak
 #   lib/pkgconfig/vornak.pc
 #   include/vornak/       vornak.h and the sprite_records.h it includes
@@ -47,6 +49,12 @@ foreach(program IN ITEMS client vornak_cli)
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+
+# The client's SDL2 presenter, a plugin it looks for in ../lib once
+# installed. It has no soname: no other program links it.
+if(TARGET standin_sdl)
+  install(TARGETS standin_sdl LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
 
 # The sample world, and the documents.
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/sprites/test.lspr DESTINATION ${VORNAK_DATA_DIR}/sprites)

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 namespace standin {
 
@@ -42,8 +43,25 @@ struct Presenter {
     bool (*wait)(int milliseconds);                // false: nothing can ever arrive
 };
 
-extern const Presenter sdlPresenter;
 extern const Presenter headlessPresenter;
+
+// The SDL presenter is a plugin of its own (STANDIN_SDL_PLUGIN, built from
+// sdl.cpp), so that only runs that show a window load SDL2. It links nothing
+// of the stand-in: its one export, kSdlPluginEntry, takes what it may call
+// back and gives its Presenter, or null when the host's version differs.
+// kPresenterPluginVersion changes with Presenter, Picture or PresenterHost.
+constexpr int kPresenterPluginVersion = 1;
+constexpr const char *kSdlPluginEntry = "standinSdlPresenter";
+struct PresenterHost {
+    int version;  // kPresenterPluginVersion
+    void (*postInput)(UINT message, WPARAM wParam, LPARAM lParam);
+};
+using SdlPluginEntry = const Presenter *(*)(const PresenterHost *host);
+
+// Opens a shared object of the stand-in's own, looked for beside the running
+// program, then in the library folder of an installed one (bin/../lib). Null
+// with the loader's reason when it is in neither or cannot be loaded.
+void *openBesideProgram(const std::string &file, std::string *error);
 
 // The presenter in use; chosen on first call (STANDIN_PRESENTER, else SDL when
 // a display answers, else headless).

@@ -7,6 +7,9 @@
 // directory of the running program, then through the system's own search,
 // which includes the program's RUNPATH: an installed program in P/bin finds
 // P/lib. A name with a slash or a suffix is used as it stands.
+//
+// The stand-in's own plugins are looked for beside the program and in its
+// installed library folder only (openBesideProgram, core.h).
 #include "platform/core.h"
 
 #include <dlfcn.h>
@@ -34,6 +37,25 @@ bool hasSuffix(const std::string &name) {
 }
 
 }  // namespace
+
+void *standin::openBesideProgram(const std::string &file, std::string *error) {
+    const std::string directory = executableDirectory();
+    if (directory.empty()) {
+        *error = "cannot tell where the program lies, to find " + file;
+        return nullptr;
+    }
+    for (const std::string &folder : {directory, directory + "/" STANDIN_BIN_TO_LIB}) {
+        const std::string path = folder + "/" + file;
+        if (access(path.c_str(), F_OK) != 0)
+            continue;
+        if (void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+            return handle;
+        *error = dlerror();
+        return nullptr;
+    }
+    *error = "no " + file + " in " + directory + " or " + directory + "/" STANDIN_BIN_TO_LIB;
+    return nullptr;
+}
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
     if (!fileName || !fileName[0])

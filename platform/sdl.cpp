@@ -11,6 +11,9 @@
 // full screen, which a window manager honours and a bare X server ignores.
 // Alt+Enter is this presenter's own service to the user, like resizing the
 // window: the program never sees the key.
+//
+// Built as the plugin the stand-in loads when it tries SDL (core.h): input
+// goes back through the host's table, the only way into the stand-in.
 #include "platform/core.h"
 #include "platform/viewport.h"
 
@@ -38,6 +41,7 @@ struct SdlState {
 };
 
 SdlState sdl;
+PresenterHost host = {0, nullptr};
 
 bool sdlOpen() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
@@ -210,13 +214,13 @@ void handle(const SDL_Event &event) {
     switch (event.type) {
     case SDL_MOUSEMOTION:
         if (picturePoint(event.motion.x, event.motion.y, &point))
-            postInput(WM_MOUSEMOVE, (event.motion.state & SDL_BUTTON_LMASK) ? MK_LBUTTON : 0, point);
+            host.postInput(WM_MOUSEMOVE, (event.motion.state & SDL_BUTTON_LMASK) ? MK_LBUTTON : 0, point);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT && picturePoint(event.button.x, event.button.y, &point)) {
             bool down = event.type == SDL_MOUSEBUTTONDOWN;
-            postInput(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0, point);
+            host.postInput(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? MK_LBUTTON : 0, point);
         }
         break;
     case SDL_KEYDOWN:
@@ -224,10 +228,10 @@ void handle(const SDL_Event &event) {
             if (!event.key.repeat)
                 toggleFullScreen();
         } else if (WPARAM key = virtualKey(event.key.keysym.sym)) {
-            postInput(WM_KEYDOWN, key, event.key.repeat ? (LPARAM)(1 | (1 << 30)) : 1);
+            host.postInput(WM_KEYDOWN, key, event.key.repeat ? (LPARAM)(1 | (1 << 30)) : 1);
         }
         break;
-    case SDL_QUIT: postInput(WM_CLOSE, 0, 0); break;
+    case SDL_QUIT: host.postInput(WM_CLOSE, 0, 0); break;
     default: break;
     }
 }
@@ -245,8 +249,15 @@ bool sdlWait(int milliseconds) {
     return true;
 }
 
-}  // namespace
-
 const Presenter sdlPresenter = {"sdl", sdlOpen, sdlDesktopSize, sdlShow, sdlPump, sdlWait};
 
+}  // namespace
 }  // namespace standin
+
+extern "C" __attribute__((visibility("default"))) const standin::Presenter *
+standinSdlPresenter(const standin::PresenterHost *host) {
+    if (!host || host->version != standin::kPresenterPluginVersion || !host->postInput)
+        return nullptr;
+    standin::host = *host;
+    return &standin::sdlPresenter;
+}

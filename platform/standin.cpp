@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
 
 namespace standin {
 namespace {
@@ -36,12 +37,41 @@ bool hasScript() {
     return script && script[0];
 }
 
-const Presenter *byName(const std::string &name) {
-    if (name == sdlPresenter.name)
-        return &sdlPresenter;
+// The SDL presenter from its plugin, loaded on first use and kept to the end
+// of the run; null with the reason when it cannot be had.
+const Presenter *sdlPresenter(std::string *why) {
+    struct Plugin {
+        bool tried = false;
+        const Presenter *presenter = nullptr;
+        std::string failure;
+    };
+    static Plugin *plugin = new Plugin;
+    if (!plugin->tried) {
+        plugin->tried = true;
+        const std::string file = STANDIN_SDL_PLUGIN;
+        const PresenterHost host = {kPresenterPluginVersion, postInput};
+        void *handle = openBesideProgram(file, &plugin->failure);
+        void *entry = handle ? dlsym(handle, kSdlPluginEntry) : nullptr;
+        if (entry)
+            plugin->presenter = reinterpret_cast<SdlPluginEntry>(entry)(&host);
+        if (handle && !plugin->presenter)
+            plugin->failure = file + " is not this build's SDL presenter";
+    }
+    *why = plugin->failure;
+    return plugin->presenter;
+}
+
+const Presenter *byName(const std::string &name, std::string *why) {
+    if (name == "sdl")
+        return sdlPresenter(why);
     if (name == headlessPresenter.name)
         return &headlessPresenter;
     return nullptr;
+}
+
+// Says why the run is headless, and how to stop it when no script will.
+void sayHeadless(const std::string &why) {
+    std::fprintf(stderr, "%s: running headless%s\n", why.c_str(), hasScript() ? "" : " with no input; Ctrl+C stops it");
 }
 
 }  // namespace
@@ -49,25 +79,32 @@ const Presenter *byName(const std::string &name) {
 const Presenter &presenter() {
     if (chosen)
         return *chosen;
+    std::string why;
     const char *wanted = std::getenv("STANDIN_PRESENTER");
     if (wanted && wanted[0]) {
-        const Presenter *named = byName(wanted);
+        const Presenter *named = byName(wanted, &why);
         if (named && named->open())
             return *(chosen = named);
-        std::fprintf(stderr, "STANDIN_PRESENTER=%s cannot be used; running headless\n", wanted);
-    } else if (hasDisplay() && sdlPresenter.open()) {
-        return *(chosen = &sdlPresenter);
-    } else if (!hasScript()) {
-        // Nothing will ever be shown or typed: say so once, and how to stop.
-        std::fprintf(stderr, "%s: running headless with no input; Ctrl+C stops it\n",
-                     hasDisplay() ? "the display cannot be opened" : "no display (DISPLAY and WAYLAND_DISPLAY unset)");
+        std::fprintf(stderr, "STANDIN_PRESENTER=%s cannot be used%s; running headless\n", wanted,
+                     why.empty() ? "" : (" (" + why + ")").c_str());
+    } else if (!hasDisplay()) {
+        if (!hasScript())  // nothing will ever be shown or typed
+            sayHeadless("no display (DISPLAY and WAYLAND_DISPLAY unset)");
+    } else if (const Presenter *sdl = sdlPresenter(&why)) {
+        if (sdl->open())
+            return *(chosen = sdl);
+        if (!hasScript())
+            sayHeadless("the display cannot be opened");
+    } else {
+        sayHeadless("the SDL presenter cannot be loaded (" + why + ")");
     }
     headlessPresenter.open();  // always opens
     return *(chosen = &headlessPresenter);
 }
 
 bool choosePresenter(const std::string &name) {
-    const Presenter *named = byName(name);
+    std::string why;
+    const Presenter *named = byName(name, &why);
     if (chosen || !named || !named->open())
         return false;
     chosen = named;

@@ -16,7 +16,10 @@
 //   STANDIN_PRESENTER   sdl | headless (default: SDL when DISPLAY or
 //                       WAYLAND_DISPLAY is set and SDL video starts, else
 //                       headless, which with no script is said once on
-//                       stderr, as nothing will then end the program)
+//                       stderr, as nothing will then end the program). SDL
+//                       comes from a plugin beside the program or in its
+//                       ../lib; one that cannot be loaded is said on stderr
+//                       and the run is headless.
 //   STANDIN_SCRIPT      path of an input script for the headless presenter
 //                       (format: platform/script.h)
 //   STANDIN_SHOT_AT_EXIT  path: the headless presenter saves the last

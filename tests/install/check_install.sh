@@ -7,7 +7,8 @@
 #     example (a copy of SOURCE/examples) built through find_package and
 #     through pkg-config and run on the sample world, and the installed client
 #     run from the sample world showing the build's first frame, also without
-#     the development link libVornak.so (as in a runtime-only install).
+#     the development link libVornak.so (as in a runtime-only install), and
+#     through its SDL presenter's plugin on SDL's dummy video driver.
 #   check_install.sh deb BUILD SOURCE SCRATCH GENERATOR
 #     cpack -G DEB: the package's name, version, dependencies (dpkg-shlibdeps),
 #     shlibs entry and files, then the same example builds and client run in
@@ -78,7 +79,7 @@ expected_files() {
       exe=.exe
       printf '%s\n' bin/Vornak.dll lib/libVornak.dll.a
     else
-      printf '%s\n' lib/libVornak.so "lib/$soname" "lib/libVornak.so.$version"
+      printf '%s\n' lib/libVornak.so "lib/$soname" "lib/libVornak.so.$version" lib/libstandin_sdl.so
     fi
     echo "bin/client$exe"
     [ -e "$build/bin/vornak$exe" ] && echo "bin/vornak$exe"
@@ -191,6 +192,20 @@ check_client() {
   echo "$what: the installed client loads $soname from ../lib, with and without the libVornak.so link"
 }
 
+# The installed client shows its window through the SDL presenter's plugin in
+# ../lib: on SDL's dummy video driver it runs without a word on stderr until
+# Ctrl+C, which SDL turns into the window's close, and then exits with 0.
+check_client_sdl() {
+  local prefix=$1 what=$2 status
+  (cd "$prefix/share/vornak" &&
+    STANDIN_PRESENTER=sdl SDL_VIDEODRIVER=dummy timeout --preserve-status -s INT 2 "$prefix/bin/client") \
+    >"$scratch/$what-sdl.log" 2>&1
+  status=$?
+  [ $status -eq 0 ] && [ ! -s "$scratch/$what-sdl.log" ] ||
+    { cat "$scratch/$what-sdl.log"; fail "$what: the installed client did not run on its SDL presenter (exit code $status)"; }
+  echo "$what: the installed client shows its window through lib/libstandin_sdl.so"
+}
+
 check_tool() {
   local prefix=$1
   [ -x "$prefix/bin/vornak" ] || return 0
@@ -208,6 +223,7 @@ check_prefix() {
   run_example "$what-pkgconfig" "$scratch/$what-pkgconfig/copy_library" "$prefix/share/vornak/sprites/test.lspr"
   check_tool "$prefix"
   check_client "$prefix" "$what"
+  check_client_sdl "$prefix" "$what"
 }
 
 build=$(cd "$build" && pwd) && source=$(cd "$source" && pwd) || exit 1

@@ -1,11 +1,12 @@
 // vornak map render --whole by its parts, on the sample world (/0) and on a
 // generated 256 x 256 map with 2,000 objects (/1), both over the sample
-// library: loading the library and the map, the object list's rebuild,
-// drawing (the layout, the canvas and the view's draw), the picture (5-6-5 to
-// RGB) and PNG coding; and the whole program as a user runs it. Drawing is
-// set against its memory bound: one memset of the canvas, then as many bytes
-// as the drawn frames have, memcpy'd from a source that stays in the cache
-// as the sprites' pixels do. Run from anywhere: it works in its own
+// library: loading the library and the map, the object list's rebuild, the
+// canvas (the layout and a surface of its size), drawing, the picture (5-6-5
+// to RGB) and PNG coding; and the whole program as a user runs it. The
+// canvas is set against fresh memory of its size, allocated and zeroed; the
+// draw against its memory bound: one memset of the canvas, then as many
+// bytes as the drawn frames have, memcpy'd from a source that stays in the
+// cache as the sprites' pixels do. Run from anywhere: it works in its own
 // directory, beside the world.
 #include "bench/platform/ratio_reporter.h"
 #include "cli/map_render.h"
@@ -17,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -102,13 +104,42 @@ void BM_Rebuild(benchmark::State &state) {
 }
 BENCHMARK(BM_Rebuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_Draw(benchmark::State &state) {
+void BM_Canvas(benchmark::State &state) {
     useMap(int(state.range(0)));
     for (auto _ : state) {
-        Drawn drawn;
-        if (!drawn.ok)
-            state.SkipWithError("the map did not draw");
+        MapPicture picture;
+        Canvas canvas;
+        std::string error;
+        if (!wholeMapPicture(picture, error) || !canvas.create(int32_t(picture.width), int32_t(picture.height), error))
+            state.SkipWithError(error.c_str());
     }
+}
+BENCHMARK(BM_Canvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_FreshMemory(benchmark::State &state) {
+    useMap(int(state.range(0)));
+    MapPicture picture;
+    std::string error;
+    if (!wholeMapPicture(picture, error))
+        state.SkipWithError(error.c_str());
+    const size_t bytes = size_t(picture.width * picture.height) * (kBitDepth / 8);
+    for (auto _ : state) {
+        void *memory = std::aligned_alloc(64, (bytes + 63) & ~size_t(63));
+        std::memset(memory, 0, bytes);
+        benchmark::DoNotOptimize(memory);
+        std::free(memory);
+    }
+}
+BENCHMARK(BM_FreshMemory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The view's draw onto a canvas made once, as the program draws it.
+void BM_Draw(benchmark::State &state) {
+    useMap(int(state.range(0)));
+    Drawn drawn;
+    if (!drawn.ok)
+        state.SkipWithError("the map did not draw");
+    for (auto _ : state)
+        drawn.canvas.draw(drawn.picture.view);
 }
 BENCHMARK(BM_Draw)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -187,8 +218,11 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const int status =
-        bench::runWithRatios(argc, argv, {{"BM_Draw/0", "BM_DrawBound/0"}, {"BM_Draw/1", "BM_DrawBound/1"}});
+    const int status = bench::runWithRatios(argc, argv,
+                                            {{"BM_Canvas/0", "BM_FreshMemory/0"},
+                                             {"BM_Canvas/1", "BM_FreshMemory/1"},
+                                             {"BM_Draw/0", "BM_DrawBound/0"},
+                                             {"BM_Draw/1", "BM_DrawBound/1"}});
     fs::remove_all(scratch);
     return status;
 }

@@ -2,7 +2,9 @@
 // input as a regular file: a source of unknown size must give the same result.
 #include "fuzz/fuzz_module.h"
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -16,9 +18,9 @@ void compareWithFile(const uint8_t *data, size_t size, const std::string &input,
     int ends[2];
     if (pipe(ends) != 0)
         fail("no pipe could be made");
-    // The writer ends when the input is written or the loader has closed
-    // the pipe (its write then fails: SIGPIPE is ignored).
-    std::thread writer([&] {
+    // Writing ends when the input is written or the loader has closed the
+    // pipe (the write then fails: SIGPIPE is ignored).
+    const auto writeInput = [&] {
         for (size_t done = 0; done < size;) {
             const ssize_t wrote = write(ends[1], data + done, size - done);
             if (wrote <= 0)
@@ -26,10 +28,21 @@ void compareWithFile(const uint8_t *data, size_t size, const std::string &input,
             done += size_t(wrote);
         }
         close(ends[1]);
-    });
+    };
+    // An input the pipe can hold is written before the load; only a larger
+    // one gets a writer thread. The sanitizers' run time keeps some memory
+    // for every thread ever made, so a thread per input grows a long run.
+    fcntl(ends[1], F_SETPIPE_SZ, int(std::min<size_t>(std::max<size_t>(size, 4096), 1 << 20)));
+    const int capacity = fcntl(ends[1], F_GETPIPE_SZ);
+    std::thread writer;
+    if (capacity > 0 && size <= size_t(capacity))
+        writeInput();
+    else
+        writer = std::thread(writeInput);
     const bool pipeLoaded = loadAndSave("/dev/fd/" + std::to_string(ends[0]), fromPipe, load, save);
     close(ends[0]);
-    writer.join();
+    if (writer.joinable())
+        writer.join();
     if (pipeLoaded != fileLoaded)
         fail("a pipe and a file with the same bytes load differently");
     if (pipeLoaded && readBytes(fromPipe) != readBytes(fromFile))

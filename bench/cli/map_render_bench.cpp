@@ -116,13 +116,23 @@ void BM_Canvas(benchmark::State &state) {
 }
 BENCHMARK(BM_Canvas)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_FreshMemory(benchmark::State &state) {
+// The whole map's layout for the state's map, and the bytes of a canvas of
+// its size.
+MapPicture layout(benchmark::State &state) {
     useMap(int(state.range(0)));
     MapPicture picture;
     std::string error;
     if (!wholeMapPicture(picture, error))
         state.SkipWithError(error.c_str());
-    const size_t bytes = size_t(picture.width * picture.height) * (kBitDepth / 8);
+    return picture;
+}
+
+size_t canvasBytes(const MapPicture &picture) {
+    return size_t(picture.width * picture.height) * (kBitDepth / 8);
+}
+
+void BM_FreshMemory(benchmark::State &state) {
+    const size_t bytes = canvasBytes(layout(state));
     for (auto _ : state) {
         void *memory = std::aligned_alloc(64, (bytes + 63) & ~size_t(63));
         std::memset(memory, 0, bytes);
@@ -144,12 +154,8 @@ void BM_Draw(benchmark::State &state) {
 BENCHMARK(BM_Draw)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_DrawBound(benchmark::State &state) {
-    useMap(int(state.range(0)));
-    MapPicture picture;
-    std::string error;
-    if (!wholeMapPicture(picture, error))
-        state.SkipWithError(error.c_str());
-    std::vector<uint8_t> canvas(size_t(picture.width * picture.height) * (kBitDepth / 8));
+    const MapPicture picture = layout(state);
+    std::vector<uint8_t> canvas(canvasBytes(picture));
     const std::vector<uint8_t> source(kSpriteSourceBytes, 1);
     for (auto _ : state) {
         std::memset(canvas.data(), 0, canvas.size());

@@ -29,11 +29,13 @@ void compareWithFile(const uint8_t *data, size_t size, const std::string &input,
         }
         close(ends[1]);
     };
-    // An input the pipe can hold is written before the load; only a larger
-    // one gets a writer thread. The sanitizers' run time keeps some memory
-    // for every thread ever made, so a thread per input grows a long run.
-    fcntl(ends[1], F_SETPIPE_SZ, int(std::min<size_t>(std::max<size_t>(size, 4096), 1 << 20)));
-    const int capacity = fcntl(ends[1], F_GETPIPE_SZ);
+    // An input the pipe can hold (raised up to 1 MiB) is written before the
+    // load; only a larger one gets a writer thread. The sanitizers' run time
+    // keeps some memory for every thread ever made, so a thread per input
+    // grows a long run.
+    int capacity = fcntl(ends[1], F_GETPIPE_SZ);
+    if (capacity > 0 && size > size_t(capacity))
+        capacity = fcntl(ends[1], F_SETPIPE_SZ, int(std::min<size_t>(size, 1 << 20)));
     std::thread writer;
     if (capacity > 0 && size <= size_t(capacity))
         writeInput();

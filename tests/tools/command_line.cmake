@@ -12,8 +12,6 @@ function(case argument code out_regex err_regex)
                   RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(REPLACE "\r" "" out "${out}")
   string(REPLACE "\r" "" err "${err}")
-  # The runner's own notices (wine-run making its prefix on first use) are not the program's output.
-  string(REGEX REPLACE "(^|\n)wine-run: [^\n]*\n" "\\1" err "${err}")
   if(NOT result EQUAL code OR NOT out MATCHES "${out_regex}" OR NOT err MATCHES "${err_regex}")
     message(FATAL_ERROR "${NAME} ${argument}: expected exit code ${code}, stdout matching '${out_regex}' and stderr "
                         "matching '${err_regex}'; got ${result}\n--- stdout\n${out}--- stderr\n${err}")
